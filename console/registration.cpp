@@ -1,0 +1,5 @@
+#include "registration.h"
+
+void registerConsoleTypes()
+{
+}

@@ -1,0 +1,68 @@
+#include "fixtures.h"
+
+#include <QEventLoop>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QSslConfiguration>
+#include <QTimer>
+
+namespace {
+
+QJsonObject readJson(const QString &name)
+{
+    QFile file(Fixtures::dir() + QLatin1Char('/') + name);
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("fixture file %s is missing: is the fixture running?", qPrintable(file.fileName()));
+    return QJsonDocument::fromJson(file.readAll()).object();
+}
+
+QByteArray request(const QString &path, const QByteArray &body, bool post)
+{
+    QNetworkAccessManager manager;
+    QNetworkRequest req(QUrl(Fixtures::simulator().value("control_url").toString() + path));
+    QSslConfiguration ssl = req.sslConfiguration();
+    ssl.setPeerVerifyMode(QSslSocket::VerifyNone);
+    req.setSslConfiguration(ssl);
+    req.setHeader(QNetworkRequest::ContentTypeHeader, "application/json");
+    QNetworkReply *reply = post ? manager.post(req, body) : manager.get(req);
+    QEventLoop loop;
+    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+    loop.exec();
+    const QByteArray answer = reply->readAll();
+    reply->deleteLater();
+    return answer;
+}
+
+} // namespace
+
+namespace Fixtures {
+
+QString dir()
+{
+    const QByteArray env = qgetenv("KXT_FIXTURE_DIR");
+    return env.isEmpty() ? QStringLiteral(KXT_FIXTURE_DIR) : QString::fromLocal8Bit(env);
+}
+
+QJsonObject simulator() { return readJson(QStringLiteral("sim.json")); }
+
+QString simBaseUrl() { return simulator().value("base_url").toString(); }
+
+QJsonObject sshd() { return readJson(QStringLiteral("sshd.json")); }
+
+QJsonValue simControl(const QString &path, const QJsonObject &body)
+{
+    const QByteArray answer = request(path, QJsonDocument(body).toJson(QJsonDocument::Compact), true);
+    const QJsonDocument doc = QJsonDocument::fromJson(answer);
+    return doc.isArray() ? QJsonValue(doc.array()) : QJsonValue(doc.object());
+}
+
+QJsonArray simRequestLog()
+{
+    return QJsonDocument::fromJson(request(QStringLiteral("/log"), {}, false)).array();
+}
+
+} // namespace Fixtures

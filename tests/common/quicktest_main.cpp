@@ -1,0 +1,35 @@
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QQmlContext>
+#include <QQmlEngine>
+#include <QtQuickTest>
+
+#include "fixtures.h"
+#include "husapp.h"
+#include "registration.h"
+
+// Prepares each test engine the way the console prepares its own, and hands the
+// tests what the fixtures started as the context property "fixture".
+class Setup : public QObject
+{
+    Q_OBJECT
+public slots:
+    void applicationAvailable() { registerConsoleTypes(); }
+
+    void qmlEngineAvailable(QQmlEngine *engine)
+    {
+        HusApp::initialize(engine);
+        QVariantMap fixture;
+        for (const char *name : {"sim", "sshd"}) {
+            QFile file(Fixtures::dir() + QStringLiteral("/%1.json").arg(QLatin1String(name)));
+            if (file.open(QIODevice::ReadOnly))
+                fixture.insert(QLatin1String(name), QJsonDocument::fromJson(file.readAll()).toVariant());
+        }
+        engine->rootContext()->setContextProperty(QStringLiteral("fixture"), fixture);
+    }
+};
+
+QUICK_TEST_MAIN_WITH_SETUP(kxt, Setup)
+
+#include "quicktest_main.moc"
