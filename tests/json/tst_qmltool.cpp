@@ -1,0 +1,210 @@
+#include <QtTest>
+
+#include <QDesktopServices>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+
+#include "qmltool.h"
+
+class TestQmlTool : public QObject
+{
+    Q_OBJECT
+public slots:
+    void recordOpenedUrl(const QUrl &url) { openedUrls.append(url); }
+
+private slots:
+    void initTestCase();
+    void readFile_data();
+    void readFile();
+    void readFile_of_a_missing_file_is_null();
+    void wirteFile_round_trips_as_utf8_data();
+    void wirteFile_round_trips_as_utf8();
+    void wirteFile_replaces_longer_content();
+    void wirteFile_into_a_missing_directory_fails_with_log_line();
+    void wirteFile_reports_a_failed_write();
+    void openFile_hands_existing_files_to_the_desktop();
+    void runExe_data();
+    void runExe();
+
+private:
+    QString path(const QString &name) const { return dir.filePath(name); }
+    QByteArray bytesOf(const QString &name) const;
+    void writeBytes(const QString &name, const QByteArray &bytes) const;
+
+    QTemporaryDir dir;
+    QList<QUrl> openedUrls;
+};
+
+void TestQmlTool::initTestCase()
+{
+    QVERIFY(dir.isValid());
+}
+
+QByteArray TestQmlTool::bytesOf(const QString &name) const
+{
+    QFile file(path(name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+void TestQmlTool::writeBytes(const QString &name, const QByteArray &bytes) const
+{
+    QFile file(path(name));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), qint64(bytes.size()));
+}
+
+void TestQmlTool::readFile_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("file holding null") << QByteArray("null") << "null";
+    QTest::newRow("windows line ends") << QByteArray("{\r\n  \"a\": 1\r\n}\r\n") << "{\n  \"a\": 1\n}\n";
+    QTest::newRow("unix line ends") << QByteArray("a\nb") << "a\nb";
+    QTest::newRow("UTF-8 Chinese") << QByteArray("{\"名称\": \"插件\"}") << "{\"名称\": \"插件\"}";
+    QTest::newRow("UTF-8 byte order mark") << QByteArray("\xEF\xBB\xBF[1]") << "[1]";
+    QTest::newRow("empty file") << QByteArray() << "";
+}
+
+void TestQmlTool::readFile()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    writeBytes(QStringLiteral("read.json"), bytes);
+    QCOMPARE(QmlTool::instance()->readFile(path(QStringLiteral("read.json"))), text);
+}
+
+void TestQmlTool::readFile_of_a_missing_file_is_null()
+{
+    QCOMPARE(QmlTool::instance()->readFile(path(QStringLiteral("missing.json"))), QStringLiteral("null"));
+    QCOMPARE(QmlTool::instance()->readFile(dir.path()), QStringLiteral("null"));
+}
+
+void TestQmlTool::wirteFile_round_trips_as_utf8_data()
+{
+    QTest::addColumn<QString>("content");
+
+    QTest::newRow("Chinese") << QStringLiteral("{\"名称\": \"中文配置\"}");
+    QTest::newRow("two lines") << QStringLiteral("第一行\n第二行");
+    QTest::newRow("emoji and accents") << QStringLiteral("😀 café");
+    QTest::newRow("empty") << QString();
+}
+
+void TestQmlTool::wirteFile_round_trips_as_utf8()
+{
+    QFETCH(QString, content);
+    const QString name = QStringLiteral("written.txt");
+    QVERIFY(QmlTool::instance()->wirteFile(path(name), content));
+    QByteArray expected = content.toUtf8();
+#ifdef Q_OS_WIN
+    expected.replace("\n", "\r\n");
+#endif
+    QCOMPARE(bytesOf(name), expected);
+    QCOMPARE(QmlTool::instance()->readFile(path(name)), content);
+}
+
+void TestQmlTool::wirteFile_replaces_longer_content()
+{
+    const QString name = QStringLiteral("replace.txt");
+    writeBytes(name, QByteArray(4096, 'x'));
+    QVERIFY(QmlTool::instance()->wirteFile(path(name), QStringLiteral("短")));
+    QCOMPARE(bytesOf(name), QStringLiteral("短").toUtf8());
+}
+
+void TestQmlTool::wirteFile_into_a_missing_directory_fails_with_log_line()
+{
+    const QString target = path(QStringLiteral("no/such/dir/file.txt"));
+    QTest::ignoreMessage(QtDebugMsg, qPrintable(QStringLiteral("无法打开文件: ") + target));
+    QVERIFY(!QmlTool::instance()->wirteFile(target, QStringLiteral("x")));
+    QVERIFY(!QFile::exists(target));
+}
+
+void TestQmlTool::wirteFile_reports_a_failed_write()
+{
+#ifdef Q_OS_LINUX
+    // /dev/full opens for writing and then refuses every byte, like a full disk.
+    QTest::ignoreMessage(QtDebugMsg, QRegularExpression(QStringLiteral("^无法写入文件: /dev/full")));
+    QVERIFY(!QmlTool::instance()->wirteFile(QStringLiteral("/dev/full"), QStringLiteral("配置")));
+#else
+    QSKIP("needs /dev/full");
+#endif
+}
+
+void TestQmlTool::openFile_hands_existing_files_to_the_desktop()
+{
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "recordOpenedUrl");
+    writeBytes(QStringLiteral("open me.json"), "{}");
+
+    QmlTool::instance()->openFile(path(QStringLiteral("missing.json")));
+    QVERIFY(openedUrls.isEmpty());
+    QmlTool::instance()->openFile(path(QStringLiteral("open me.json")));
+    QCOMPARE(openedUrls, QList<QUrl>{QUrl::fromLocalFile(path(QStringLiteral("open me.json")))});
+
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+}
+
+void TestQmlTool::runExe_data()
+{
+    QTest::addColumn<QString>("commandLine");
+    QTest::addColumn<QStringList>("arguments");
+
+    const QString url = QStringLiteral("https://127.0.0.1:8443/api");
+    QTest::newRow("updater as the version check names it") << "Renewer.exe " + url << QStringList{url};
+    QTest::newRow("bare program name") << "Renewer " + url << QStringList{url};
+    QTest::newRow("quoted argument with a blank") << R"("Renewer.exe" "a b")" << QStringList{"a b"};
+    QTest::newRow("absolute path") << QStringLiteral("\"%1\" x").arg(QStringLiteral(STANDIN_PATH))
+                                   << QStringList{"x"};
+    // An empty list: the console must keep running.
+    QTest::newRow("missing program") << "Missing.exe " + url << QStringList();
+    QTest::newRow("program in the working directory only") << "tst_qmltool_cwd_only " + url << QStringList();
+    QTest::newRow("empty command line") << QString() << QStringList();
+}
+
+void TestQmlTool::runExe()
+{
+    QFETCH(QString, commandLine);
+    QFETCH(QStringList, arguments);
+    const bool shouldStart = !arguments.isEmpty();
+
+    // runExe ends the process it runs in, so it runs in a helper: a document that
+    // calls it as the console's version check does.
+    QTemporaryDir workDir;
+    QVERIFY(workDir.isValid());
+    // A program of that name in the working directory must not be picked up.
+    QVERIFY(QFile::copy(QStringLiteral(STANDIN_PATH), workDir.filePath(QStringLiteral("tst_qmltool_cwd_only"))));
+    const QString record = workDir.filePath(QStringLiteral("record.json"));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("KXT_STANDIN_RECORD"), record);
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    QProcess helper;
+    helper.setProcessEnvironment(env);
+    helper.setWorkingDirectory(workDir.path());
+    helper.start(QStringLiteral(HELPER_PATH), {commandLine});
+    QVERIFY(helper.waitForFinished(20000));
+    const QByteArray output = helper.readAllStandardOutput();
+    const QByteArray log = helper.readAllStandardError();
+    QCOMPARE(helper.exitStatus(), QProcess::NormalExit);
+
+    if (!shouldStart) {
+        QCOMPARE(helper.exitCode(), 3);
+        QCOMPARE(output, QByteArray("runExe returned false\n"));
+        QVERIFY2(log.contains("无法启动程序"), log.constData());
+        QTest::qWait(200);
+        QVERIFY(!QFile::exists(record));
+        return;
+    }
+    QVERIFY2(helper.exitCode() == 0, log.constData());
+    QVERIFY2(output.isEmpty(), output.constData());
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(record), 10000);
+    QFile recordFile(record);
+    QVERIFY(recordFile.open(QIODevice::ReadOnly));
+    const QJsonObject seen = QJsonDocument::fromJson(recordFile.readAll()).object();
+    QCOMPARE(seen.value("arguments").toVariant().toStringList(), arguments);
+    QCOMPARE(QDir(seen.value("workingDirectory").toString()).canonicalPath(),
+             QDir(workDir.path()).canonicalPath());
+}
+
+QTEST_MAIN(TestQmlTool)
+#include "tst_qmltool.moc"
