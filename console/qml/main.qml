@@ -1,9 +1,55 @@
 import QtQuick 2.15
 import HuskarUI.Basic 1.0
+import "./MyGlobals" 1.0
 
 HusWindow {
-    width: 1200
+    id: window
+
+    width: 1080
     height: 760
     visible: true
-    title: qsTr("KX_T服务端可视化后台管理工具 Ver.2.8")
+    title: "KX_T服务端可视化后台管理工具" + " Ver." + GlobalVars.tool_version
+
+    captionBar.themeButtonVisible: true
+    captionBar.topButtonVisible: true
+    captionBar.winIconDelegate: Image {
+        width: 20
+        height: 20
+        source: "qrc:/image/logo.png"
+        sourceSize: Qt.size(40, 40)
+        mipmap: true
+    }
+    captionBar.topCallback: function(checked) {
+        HusApi.setWindowStaysOnTopHint(window, checked)
+    }
+
+    // 0: login, 1: home. The previous page is destroyed with the switch.
+    function changePage(page) {
+        if (page === 0)
+            pageLoader.source = "qrc:/Page/Page_Login.qml"
+        else if (page === 1)
+            pageLoader.source = "qrc:/Page/Page_Home.qml"
+    }
+
+    Loader {
+        id: pageLoader
+        anchors.fill: parent
+    }
+
+    HusMessage {
+        id: message
+        parent: window.captionBar
+        z: 999
+        width: parent.width
+        anchors.top: parent.bottom
+        anchors.horizontalCenter: parent.horizontalCenter
+    }
+
+    Component.onCompleted: {
+        GlobalVars.main_Window = window
+        GlobalVars.msg_control = message
+        HusTheme.installThemePrimaryFontFamiliesBase('"Microsoft YaHei UI", BlinkMacSystemFont, "Segoe UI", Roboto')
+        // The login page sends its first request while it is built; the message bar is set by then.
+        changePage(0)
+    }
 }
