@@ -3,6 +3,7 @@
 #include <QtQml>
 #include <QSslConfiguration>
 
+#include "filetransfer.h"
 #include "jsonhighlighter.h"
 #include "jsonprocessor.h"
 #include "qmltool.h"
@@ -46,5 +47,6 @@ void registerConsoleTypes()
     qmlRegisterType<JsonHighlighter>("JsonEditor", 1, 0, "JsonHighlighter");
     qmlRegisterType<JsonProcessor>("JsonEditor", 1, 0, "JsonProcessor");
     qmlRegisterSingletonInstance("QmlTool", 1, 0, "QmlTool", QmlTool::instance());
+    qmlRegisterSingletonInstance("FileTransfer", 1, 0, "FileTransfer", FileTransfer::instance());
     qmlRegisterSingletonType("ServiceLines", 1, 0, "ServiceLines", serviceLines);
 }
