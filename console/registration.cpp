@@ -7,6 +7,7 @@
 #include "jsonhighlighter.h"
 #include "jsonprocessor.h"
 #include "qmltool.h"
+#include "sshmanager.h"
 
 namespace {
 
@@ -46,6 +47,7 @@ void registerConsoleTypes()
     trustExtraAuthorities();
     qmlRegisterType<JsonHighlighter>("JsonEditor", 1, 0, "JsonHighlighter");
     qmlRegisterType<JsonProcessor>("JsonEditor", 1, 0, "JsonProcessor");
+    qmlRegisterSingletonInstance("SSHManager", 1, 0, "SSHManager", SSHManager::instance());
     qmlRegisterSingletonInstance("QmlTool", 1, 0, "QmlTool", QmlTool::instance());
     qmlRegisterSingletonInstance("FileTransfer", 1, 0, "FileTransfer", FileTransfer::instance());
     qmlRegisterSingletonType("ServiceLines", 1, 0, "ServiceLines", serviceLines);
