@@ -1,0 +1,4 @@
+import HuskarUI.Basic 1.0
+
+HusMessage {
+}
