@@ -1,0 +1,195 @@
+// libFuzzer target for the extractor: every input is written out as an archive
+// and unpacked into an empty folder. Fails on a crash, a sanitizer report, a
+// second or missing finished(), a progress outside 0..100, or any file-system
+// change outside that folder.
+//
+// The guard sits below Qt: the calls Qt makes to change the file system are
+// interposed here and checked against the destination before they reach libc.
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <string>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "zipmanager.h"
+
+namespace {
+
+bool guarding = false;
+std::string allowedRoot; // real path of the destination, with a trailing '/'
+
+void refuse(const char *call, const char *path)
+{
+    std::fprintf(stderr, "fuzz_unzip: %s(\"%s\") outside the destination %s\n", call, path,
+                 allowedRoot.c_str());
+    std::abort();
+}
+
+// Resolves the parent folder (the last component may not exist yet) and checks
+// that the result is the destination or lies inside it.
+void check(const char *call, const char *path)
+{
+    if (!guarding)
+        return;
+    char cwd[PATH_MAX];
+    std::string full = path[0] == '/' ? std::string(path) : std::string(getcwd(cwd, sizeof cwd)) + "/" + path;
+    while (full.size() > 1 && full.back() == '/')
+        full.pop_back();
+    const auto slash = full.find_last_of('/');
+    const std::string parent = slash == 0 ? "/" : full.substr(0, slash);
+    const std::string leaf = full.substr(slash + 1);
+    char resolved[PATH_MAX];
+    if (!realpath(parent.c_str(), resolved))
+        return; // the call itself fails with ENOENT
+    const std::string target = std::string(resolved) + "/" + leaf + "/";
+    if (leaf == ".." || leaf == "." || target.compare(0, allowedRoot.size(), allowedRoot) != 0)
+        refuse(call, path);
+}
+
+template<typename F>
+F next(const char *name)
+{
+    return reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
+}
+
+int guardedOpen(const char *call, const char *path, int flags, mode_t mode)
+{
+    if (flags & (O_WRONLY | O_RDWR | O_CREAT | O_TRUNC))
+        check(call, path);
+    const auto real = next<int (*)(const char *, int, ...)>(call);
+    return real(path, flags, mode);
+}
+
+} // namespace
+
+extern "C" {
+
+int open64(const char *path, int flags, ...)
+{
+    va_list args;
+    va_start(args, flags);
+    const auto mode = static_cast<mode_t>(va_arg(args, int));
+    va_end(args);
+    return guardedOpen("open64", path, flags, mode);
+}
+
+int open(const char *path, int flags, ...)
+{
+    va_list args;
+    va_start(args, flags);
+    const auto mode = static_cast<mode_t>(va_arg(args, int));
+    va_end(args);
+    return guardedOpen("open", path, flags, mode);
+}
+
+int mkdir(const char *path, mode_t mode)
+{
+    check("mkdir", path);
+    static const auto real = next<int (*)(const char *, mode_t)>("mkdir");
+    return real(path, mode);
+}
+
+int unlink(const char *path)
+{
+    check("unlink", path);
+    static const auto real = next<int (*)(const char *)>("unlink");
+    return real(path);
+}
+
+int rmdir(const char *path)
+{
+    check("rmdir", path);
+    static const auto real = next<int (*)(const char *)>("rmdir");
+    return real(path);
+}
+
+int rename(const char *from, const char *to)
+{
+    check("rename", from);
+    check("rename", to);
+    static const auto real = next<int (*)(const char *, const char *)>("rename");
+    return real(from, to);
+}
+
+int renameat2(int fromDir, const char *from, int toDir, const char *to, unsigned flags)
+{
+    if (guarding)
+        refuse("renameat2", to);
+    static const auto real = next<int (*)(int, const char *, int, const char *, unsigned)>("renameat2");
+    return real(fromDir, from, toDir, to, flags);
+}
+
+int link(const char *from, const char *to)
+{
+    check("link", to);
+    static const auto real = next<int (*)(const char *, const char *)>("link");
+    return real(from, to);
+}
+
+int symlink(const char *target, const char *path)
+{
+    // The extractor never makes links: a link is how a later entry escapes.
+    if (guarding)
+        refuse("symlink", path);
+    static const auto real = next<int (*)(const char *, const char *)>("symlink");
+    return real(target, path);
+}
+
+int LLVMFuzzerInitialize(int *argc, char ***argv)
+{
+    static QCoreApplication app(*argc, *argv);
+    // An input of a few KiB can still inflate to a great deal; keep each file small.
+    rlimit limit{64 << 20, 64 << 20};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    return 0;
+}
+
+int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    static QTemporaryDir sandbox;
+    const QString archive = sandbox.filePath(QStringLiteral("in.zip"));
+    const QString destPath = sandbox.filePath(QStringLiteral("dest"));
+    {
+        QFile file(archive);
+        if (!file.open(QIODevice::WriteOnly))
+            std::abort();
+        file.write(reinterpret_cast<const char *>(data), static_cast<qint64>(size));
+    }
+    QDir().mkpath(destPath);
+    allowedRoot = QFile::encodeName(QDir(destPath).canonicalPath()).toStdString() + "/";
+
+    ZipWorker worker(archive, destPath);
+    int finishes = 0;
+    int lastProgress = 0;
+    QObject::connect(&worker, &ZipWorker::finished, [&] { ++finishes; });
+    QObject::connect(&worker, &ZipWorker::progressChanged, [&](int p) {
+        if (p < lastProgress || p > 100)
+            std::abort();
+        lastProgress = p;
+    });
+
+    guarding = true;
+    worker.process();
+    guarding = false;
+
+    if (finishes != 1)
+        std::abort();
+    const QStringList beside = QDir(sandbox.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+    if (beside != QStringList{QStringLiteral("dest"), QStringLiteral("in.zip")})
+        std::abort();
+    QDir(destPath).removeRecursively();
+    return 0;
+}
+
+} // extern "C"

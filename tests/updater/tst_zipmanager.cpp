@@ -1,0 +1,451 @@
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <functional>
+#include <memory>
+#include <sys/resource.h>
+
+#include "ziparchive.h"
+#include "zipmanager.h"
+
+using Prepare = std::function<void(const QDir &dest)>;
+Q_DECLARE_METATYPE(ZipEntry)
+Q_DECLARE_METATYPE(QList<ZipEntry>)
+Q_DECLARE_METATYPE(Prepare)
+Q_DECLARE_METATYPE(NameEncoding)
+
+namespace {
+
+const QString summary = QStringLiteral("解压完成，但部分文件可能未正确解压");
+
+// Everything the manager tells its listeners, in arrival order.
+class Recorder
+{
+public:
+    explicit Recorder(ZipManager *manager)
+    {
+        QObject::connect(manager, &ZipManager::progressChanged, &context,
+                         [this](int p) { events << QStringLiteral("progress %1").arg(p); });
+        QObject::connect(manager, &ZipManager::errorOccurred, &context,
+                         [this](const QString &m) { events << QStringLiteral("error ") + m; });
+        QObject::connect(manager, &ZipManager::unzipFinished, &context,
+                         [this] { events << QStringLiteral("finished"); });
+    }
+
+    // Waits for the n-th unzipFinished, then a little longer so that anything
+    // arriving after it (a second finish, a late progress) is caught as well.
+    bool waitFinished(int n = 1)
+    {
+        const bool arrived = QTest::qWaitFor([&] { return events.count(QStringLiteral("finished")) >= n; }, 10000);
+        QTest::qWait(50);
+        return arrived;
+    }
+
+    QStringList events;
+
+private:
+    QObject context;
+};
+
+void writeFile(const QString &path, const QByteArray &data)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(data), data.size());
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Relative paths of everything below root, sorted.
+QStringList tree(const QString &root)
+{
+    QStringList paths;
+    QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        paths << QDir(root).relativeFilePath(it.next());
+    paths.sort();
+    return paths;
+}
+
+} // namespace
+
+class TestZipManager : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+
+    void extractsEntriesAndReportsProgress_data();
+    void extractsEntriesAndReportsProgress();
+    void unreadableArchiveReportsOpenFailure_data();
+    void unreadableArchiveReportsOpenFailure();
+    void failedEntriesAreReportedAndSkipped_data();
+    void failedEntriesAreReportedAndSkipped();
+    void corruptEntryDataIsNotReportedAsWritten();
+    void shortWriteIsReported();
+    void unsafeEntriesAreRefused_data();
+    void unsafeEntriesAreRefused();
+    void existingFilesAndLinksAreReplaced();
+    void secondExtractionWhileRunningIsRefused();
+    void nextExtractionMayStartFromFinishedHandler();
+    void destroyingManagerWaitsForExtraction();
+
+private:
+    QString archive(const QList<ZipEntry> &entries, NameEncoding encoding = NameEncoding::Utf8Flag);
+
+    std::unique_ptr<QTemporaryDir> sandbox;
+    std::unique_ptr<QTemporaryDir> archives;
+    QString destPath;
+    int archiveCount = 0;
+};
+
+void TestZipManager::init()
+{
+    sandbox = std::make_unique<QTemporaryDir>();
+    archives = std::make_unique<QTemporaryDir>();
+    QVERIFY(sandbox->isValid() && archives->isValid());
+    destPath = sandbox->filePath(QStringLiteral("dest"));
+    QVERIFY(QDir().mkpath(destPath));
+    // An empty working directory of its own shows whether anything lands beside the destination.
+    const QString cwd = sandbox->filePath(QStringLiteral("cwd"));
+    QVERIFY(QDir().mkpath(cwd) && QDir::setCurrent(cwd));
+}
+
+QString TestZipManager::archive(const QList<ZipEntry> &entries, NameEncoding encoding)
+{
+    const QString path = archives->filePath(QStringLiteral("a%1.zip").arg(++archiveCount));
+    if (!writeZip(path, entries, encoding))
+        qFatal("could not write test archive %s", qPrintable(path));
+    return path;
+}
+
+void TestZipManager::extractsEntriesAndReportsProgress_data()
+{
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<NameEncoding>("encoding");
+    QTest::addColumn<QStringList>("expected");
+
+    const auto utf8 = NameEncoding::Utf8Flag;
+    QTest::newRow("directory first, three files")
+        << QStringList{"d/", "d/a.txt", "d/b.txt", "d/c.txt"} << utf8
+        << QStringList{"progress 50", "progress 75", "progress 100", "finished"};
+    QTest::newRow("three files, directory last")
+        << QStringList{"a.txt", "b.txt", "c.txt", "d/"} << utf8
+        << QStringList{"progress 25", "progress 50", "progress 75", "finished"};
+    QTest::newRow("three files, fractions dropped")
+        << QStringList{"a.txt", "b.txt", "c.txt"} << utf8
+        << QStringList{"progress 33", "progress 66", "progress 100", "finished"};
+    QTest::newRow("empty archive") << QStringList{} << utf8 << QStringList{"finished"};
+    QTest::newRow("only directories")
+        << QStringList{"a/", "a/b/", "c/"} << utf8 << QStringList{"finished"};
+    QTest::newRow("file in folders without directory entries")
+        << QStringList{"x/y/z.txt"} << utf8 << QStringList{"progress 100", "finished"};
+    QTest::newRow("dots that stay inside")
+        << QStringList{"..config", "a..b/c..txt", "./d.txt"} << utf8
+        << QStringList{"progress 33", "progress 66", "progress 100", "finished"};
+    QTest::newRow("names that look like resource paths")
+        << QStringList{":res/x.txt", ":/y.txt"} << utf8
+        << QStringList{"progress 50", "progress 100", "finished"};
+    QTest::newRow("Chinese names, UTF-8 flag")
+        << QStringList{"更新包/", "更新包/说明.txt", "更新包/图片/标志.png"} << utf8
+        << QStringList{"progress 66", "progress 100", "finished"};
+    QTest::newRow("Chinese names, local code page")
+        << QStringList{"插件/配置.json", "控制台.exe"} << NameEncoding::LocaleCodePage
+        << QStringList{"progress 50", "progress 100", "finished"};
+}
+
+void TestZipManager::extractsEntriesAndReportsProgress()
+{
+    QFETCH(QStringList, names);
+    QFETCH(NameEncoding, encoding);
+    QFETCH(QStringList, expected);
+
+    ZipManager manager;
+    Recorder recorder(&manager);
+    manager.unzipAsync(archive(entriesNamed(names), encoding), destPath);
+    QVERIFY(recorder.waitFinished());
+    QCOMPARE(recorder.events, expected);
+
+    for (const QString &name : names) {
+        const QString path = destPath + QLatin1Char('/') + name;
+        if (name.endsWith(QLatin1Char('/')))
+            QVERIFY2(QFileInfo(path).isDir(), qPrintable(name));
+        else
+            QCOMPARE(readFile(path), "content of " + name.toUtf8());
+    }
+    QCOMPARE(tree(QDir::currentPath()), QStringList());
+    const int reported = expected.size() > 1 ? expected.at(expected.size() - 2).section(' ', 1).toInt() : 0;
+    QCOMPARE(manager.progress(), reported);
+}
+
+void TestZipManager::unreadableArchiveReportsOpenFailure_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("exists");
+
+    QByteArray garbage;
+    for (int i = 0; i < 4096; ++i)
+        garbage.append(static_cast<char>((i * 7919) % 251));
+    QTest::newRow("missing") << QByteArray() << false;
+    QTest::newRow("empty file") << QByteArray() << true;
+    QTest::newRow("random bytes") << garbage << true;
+    QTest::newRow("zip signature, then nothing") << QByteArray("PK\x03\x04", 4) << true;
+}
+
+void TestZipManager::unreadableArchiveReportsOpenFailure()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, exists);
+
+    ZipManager manager;
+    Recorder recorder(&manager);
+    manager.unzipAsync(archive(entriesNamed({"a.txt"})), destPath);
+    QVERIFY(recorder.waitFinished());
+    QCOMPARE(manager.progress(), 100);
+
+    const QString path = archives->filePath(QStringLiteral("bad.zip"));
+    if (exists)
+        writeFile(path, bytes);
+    recorder.events.clear();
+    manager.unzipAsync(path, destPath);
+    QVERIFY(recorder.waitFinished());
+    QCOMPARE(recorder.events, (QStringList{"error 无法打开ZIP文件", "finished"}));
+    QCOMPARE(manager.progress(), 100);
+}
+
+void TestZipManager::failedEntriesAreReportedAndSkipped_data()
+{
+    QTest::addColumn<QList<ZipEntry>>("entries");
+    QTest::addColumn<Prepare>("prepare");
+    QTest::addColumn<QStringList>("expected"); // %1 stands for the destination's absolute path
+    QTest::addColumn<QStringList>("kept");     // what was there before and must still be
+
+    QTest::newRow("non-empty directory where a file goes")
+        << entriesNamed({"a.txt", "b.txt", "c.txt"})
+        << Prepare([](const QDir &d) { writeFile(d.filePath("b.txt/keep"), "mine"); })
+        << QStringList{"progress 33", "error 无法删除旧文件: %1/b.txt", "progress 66", "error " + summary, "finished"}
+        << QStringList{"b.txt/keep"};
+    QTest::newRow("file where a directory goes")
+        << entriesNamed({"a.txt", "sub/b.txt"})
+        << Prepare([](const QDir &d) { writeFile(d.filePath("sub"), "mine"); })
+        << QStringList{"progress 50", "error 无法创建目录: %1/sub", "error " + summary, "finished"}
+        << QStringList{"sub"};
+    const QString longName(300, QLatin1Char('n'));
+    QTest::newRow("name too long to create")
+        << entriesNamed({longName, "a.txt"}) << Prepare([](const QDir &) {})
+        << QStringList{"error 无法写入文件: %1/" + longName, "progress 50", "error " + summary, "finished"}
+        << QStringList{};
+    ZipEntry lzma{"packed.bin", "pretend this is LZMA", false, 14};
+    QTest::newRow("entry that cannot be opened")
+        << QList<ZipEntry>{lzma, ZipEntry::file("a.txt")}
+        << Prepare([](const QDir &d) { writeFile(d.filePath("packed.bin"), "mine"); })
+        << QStringList{"error 无法打开ZIP中的文件: packed.bin", "progress 50", "error " + summary, "finished"}
+        << QStringList{"packed.bin"};
+}
+
+void TestZipManager::failedEntriesAreReportedAndSkipped()
+{
+    QFETCH(QList<ZipEntry>, entries);
+    QFETCH(Prepare, prepare);
+    QFETCH(QStringList, expected);
+    QFETCH(QStringList, kept);
+
+    const QDir dest(destPath);
+    prepare(dest);
+    QHash<QString, QByteArray> before;
+    for (const QString &path : kept)
+        before.insert(path, readFile(dest.filePath(path)));
+
+    ZipManager manager;
+    Recorder recorder(&manager);
+    manager.unzipAsync(archive(entries), destPath);
+    QVERIFY(recorder.waitFinished());
+    for (QString &line : expected)
+        line.replace(QLatin1String("%1"), QDir(destPath).absolutePath());
+    QCOMPARE(recorder.events, expected);
+    for (const QString &path : kept)
+        QCOMPARE(readFile(dest.filePath(path)), before.value(path));
+    QCOMPARE(readFile(dest.filePath("a.txt")), QByteArray("content of a.txt"));
+}
+
+void TestZipManager::corruptEntryDataIsNotReportedAsWritten()
+{
+    QByteArray big;
+    for (int i = 0; i < 200000; ++i)
+        big.append(QByteArray::number(i * 31 % 977));
+    const QString path = archive({ZipEntry::file("big.txt", big), ZipEntry::file("a.txt")});
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QByteArray bytes = file.readAll();
+    // Damage the middle of big.txt's compressed stream; the headers stay intact.
+    for (int i = 0; i < 64; ++i)
+        bytes[2000 + i] = static_cast<char>(bytes.at(2000 + i) ^ 0x5a);
+    file.seek(0);
+    file.write(bytes);
+    file.close();
+
+    ZipManager manager;
+    Recorder recorder(&manager);
+    manager.unzipAsync(path, destPath);
+    QVERIFY(recorder.waitFinished());
+    const QString target = QDir(destPath).absoluteFilePath("big.txt");
+    QCOMPARE(recorder.events, (QStringList{"error 文件写入不完整: " + target, "progress 50",
+                                           "error " + summary, "finished"}));
+}
+
+void TestZipManager::shortWriteIsReported()
+{
+    const QByteArray big(1024 * 1024, 'x');
+    const QString path = archive({ZipEntry::file("a.txt"), ZipEntry::file("big.bin", big)});
+
+    // A file-size limit on this process makes the disk refuse the rest of big.bin.
+    constexpr rlim_t limit = 64 * 1024;
+    rlimit saved{};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit capped = saved;
+    capped.rlim_cur = limit;
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &capped), 0);
+
+    ZipManager manager;
+    Recorder recorder(&manager);
+    manager.unzipAsync(path, destPath);
+    const bool finished = recorder.waitFinished();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+
+    QVERIFY(finished);
+    const QString target = QDir(destPath).absoluteFilePath("big.bin");
+    QCOMPARE(recorder.events, (QStringList{"progress 50", "error 文件写入不完整: " + target,
+                                           "error " + summary, "finished"}));
+    QCOMPARE(QFileInfo(target).size(), qint64(limit));
+}
+
+void TestZipManager::unsafeEntriesAreRefused_data()
+{
+    QTest::addColumn<ZipEntry>("unsafe"); // %1 in a name or link target stands for the sandbox
+
+    QTest::newRow("parent step") << ZipEntry::file("../evil.txt");
+    QTest::newRow("parent steps past a folder") << ZipEntry::file("sub/../../evil.txt");
+    QTest::newRow("parent step staying inside") << ZipEntry::file("sub/../evil.txt");
+    QTest::newRow("parent step, backslashes") << ZipEntry::file("..\\evil.txt");
+    QTest::newRow("parent steps past a folder, backslashes") << ZipEntry::file("sub\\..\\..\\evil.txt");
+    QTest::newRow("absolute name") << ZipEntry::file("%1/evil.txt");
+    QTest::newRow("absolute directory") << ZipEntry{"%1/evil/", {}, false, -1};
+    QTest::newRow("root-relative, backslash") << ZipEntry::file("\\evil.txt");
+    QTest::newRow("drive letter") << ZipEntry::file("C:/evil.txt");
+    QTest::newRow("drive-relative") << ZipEntry::file("C:evil.txt");
+    QTest::newRow("drive letter, backslash") << ZipEntry::file("d:\\evil.txt");
+    QTest::newRow("empty file name") << ZipEntry::file("");
+    QTest::newRow("file named after the destination") << ZipEntry::file("./.");
+    QTest::newRow("link to an absolute path") << ZipEntry::link("link", "%1");
+    QTest::newRow("link to a parent") << ZipEntry::link("link", "../..");
+    QTest::newRow("link to a file inside") << ZipEntry::link("link", "ok1.txt");
+}
+
+void TestZipManager::unsafeEntriesAreRefused()
+{
+    QFETCH(ZipEntry, unsafe);
+    unsafe.name = unsafe.name.contains("%1") ? unsafe.name.arg(sandbox->path()) : unsafe.name;
+    unsafe.data = unsafe.data.replace("%1", sandbox->path().toUtf8());
+
+    ZipManager manager;
+    Recorder recorder(&manager);
+    manager.unzipAsync(archive({ZipEntry::file("ok1.txt"), unsafe, ZipEntry::file("ok2.txt")}), destPath);
+    QVERIFY(recorder.waitFinished());
+    QCOMPARE(recorder.events, (QStringList{"progress 33", "error 不安全的路径，已跳过: " + unsafe.name,
+                                           "progress 66", "error " + summary, "finished"}));
+    QCOMPARE(tree(sandbox->path()), (QStringList{"cwd", "dest", "dest/ok1.txt", "dest/ok2.txt"}));
+    QVERIFY(!QFileInfo::exists(QDir::rootPath() + "evil.txt"));
+}
+
+void TestZipManager::existingFilesAndLinksAreReplaced()
+{
+    const QDir dest(destPath);
+    writeFile(dest.filePath("a.txt"), QByteArray(10000, 'o'));
+    const QString outside = sandbox->filePath("outside.txt");
+    QVERIFY(QFile::link(outside, dest.filePath("b.txt")));
+
+    ZipManager manager;
+    Recorder recorder(&manager);
+    manager.unzipAsync(archive(entriesNamed({"a.txt", "b.txt"})), destPath);
+    QVERIFY(recorder.waitFinished());
+    QCOMPARE(recorder.events, (QStringList{"progress 50", "progress 100", "finished"}));
+    QCOMPARE(readFile(dest.filePath("a.txt")), QByteArray("content of a.txt"));
+    QVERIFY(!QFileInfo(dest.filePath("b.txt")).isSymLink());
+    QCOMPARE(readFile(dest.filePath("b.txt")), QByteArray("content of b.txt"));
+    QVERIFY(!QFileInfo::exists(outside));
+}
+
+void TestZipManager::secondExtractionWhileRunningIsRefused()
+{
+    QStringList names;
+    QStringList expected{"error Another operation is in progress"};
+    for (int i = 1; i <= 20; ++i) {
+        names << QStringLiteral("f%1.txt").arg(i);
+        expected << QStringLiteral("progress %1").arg(i * 5);
+    }
+    expected << "finished";
+    const QString first = archive(entriesNamed(names));
+    const QString second = archive(entriesNamed({"other.txt"}));
+    const QString otherDest = sandbox->filePath("other");
+
+    ZipManager manager;
+    Recorder recorder(&manager);
+    // Nothing returns to the event loop between the two calls, so the first
+    // extraction's thread is certainly still running when the second arrives.
+    manager.unzipAsync(first, destPath);
+    manager.unzipAsync(second, otherDest);
+    QVERIFY(recorder.waitFinished());
+    QCOMPARE(recorder.events, expected);
+    names.sort();
+    QCOMPARE(tree(destPath), names);
+    QVERIFY(!QFileInfo::exists(otherDest));
+}
+
+void TestZipManager::nextExtractionMayStartFromFinishedHandler()
+{
+    const QString first = archive(entriesNamed({"a.txt"}));
+    const QString second = archive(entriesNamed({"b.txt", "c.txt"}));
+
+    ZipManager manager;
+    Recorder recorder(&manager);
+    int finishes = 0;
+    connect(&manager, &ZipManager::unzipFinished, this, [&] {
+        if (++finishes == 1)
+            manager.unzipAsync(second, destPath);
+    });
+    manager.unzipAsync(first, destPath);
+    QVERIFY(recorder.waitFinished(2));
+    QCOMPARE(recorder.events, (QStringList{"progress 100", "finished", "progress 50", "progress 100", "finished"}));
+    QCOMPARE(tree(destPath), (QStringList{"a.txt", "b.txt", "c.txt"}));
+}
+
+void TestZipManager::destroyingManagerWaitsForExtraction()
+{
+    QList<ZipEntry> entries;
+    for (int i = 0; i < 8; ++i)
+        entries << ZipEntry::file(QStringLiteral("f%1.bin").arg(i), QByteArray(1024 * 1024, char('a' + i)));
+    const QString path = archive(entries);
+
+    auto manager = std::make_unique<ZipManager>();
+    manager->unzipAsync(path, destPath);
+    manager.reset();
+    for (int i = 0; i < 8; ++i)
+        QCOMPARE(QFileInfo(QDir(destPath).filePath(QStringLiteral("f%1.bin").arg(i))).size(), qint64(1024 * 1024));
+}
+
+QTEST_GUILESS_MAIN(TestZipManager)
+#include "tst_zipmanager.moc"
