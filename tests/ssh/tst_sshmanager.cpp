@@ -129,6 +129,7 @@ private slots:
     void input_arrives_byte_for_byte_data();
     void input_arrives_byte_for_byte();
     void wrong_password_releases_and_next_attempt_succeeds();
+    void non_ascii_password_is_sent_as_utf8();
     void port_text_is_parsed_and_narrowed_data();
     void port_text_is_parsed_and_narrowed();
     void port_65558_reaches_port_22();
@@ -213,6 +214,35 @@ void TestSSHManager::wrong_password_releases_and_next_attempt_succeeds()
     QVERIFY(!recorder.waitForOutput(QRegularExpression("fresh_16")).isEmpty());
     QVERIFY(!recorder.output.contains(QStringLiteral("queued_25")));
     QCOMPARE(recorder.events.filter(QStringLiteral("failed:")).size(), 1);
+}
+
+// The fixture's account has an ASCII password, so a small SSH server of our
+// own reports the bytes that arrive.
+void TestSSHManager::non_ascii_password_is_sent_as_utf8()
+{
+    const QString python = QStringLiteral("/usr/bin/python3");
+    if (QProcess::execute(python, {QStringLiteral("-c"), QStringLiteral("import paramiko")}) != 0)
+        QSKIP("python3-paramiko is not installed (scripts/setup installs it)");
+    const QString password = QStringLiteral("Kxt密码ü-€");
+    const QByteArray hex = password.toUtf8().toHex();
+
+    QProcess probe;
+    probe.start(python, {QStringLiteral(KXT_SSH_TEST_DIR "/password_probe_sshd.py"), QString::fromLatin1(hex)});
+    QVERIFY(probe.waitForReadyRead(10000));
+    const QByteArray greeting = probe.readLine().trimmed();
+    QVERIFY2(greeting.startsWith("port "), greeting.constData());
+
+    SSHManager manager;
+    Recorder recorder(manager);
+    manager.connectAndStartShell(QStringLiteral("127.0.0.1"), QString::fromLatin1(greeting.mid(5)),
+                                 QStringLiteral("operator"), password);
+    QVERIFY(QTest::qWaitFor([&] { return recorder.events.size() > 2; }, 15000));
+    QCOMPARE(recorder.events.last(), QStringLiteral("success"));
+    QVERIFY(!recorder.waitForOutput(QRegularExpression("probe_shell_ready")).isEmpty());
+    QCOMPARE(probe.readAll().trimmed(), "password " + hex);
+
+    manager.disconnectFromServer();
+    QVERIFY(probe.waitForFinished(10000));
 }
 
 void TestSSHManager::port_text_is_parsed_and_narrowed_data()
