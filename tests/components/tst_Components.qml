@@ -1,0 +1,119 @@
+import QtQuick 2.15
+import QtTest 1.15
+import "qrc:/Component"
+
+Item {
+    id: root
+    width: 800
+    height: 400
+
+    Component {
+        id: cardComponent
+        Card {
+            width: 200
+            height: 120
+        }
+    }
+
+    Component {
+        id: spinnerComponent
+        BusyIndicator {}
+    }
+
+    TestCase {
+        name: "Card"
+        when: windowShown
+
+        function test_card_without_callbacks_reacts_only_visually() {
+            const card = createTemporaryObject(cardComponent, root, { x: 50, y: 50 });
+            const panel = findChild(card, "panel");
+            mouseMove(card, 100, 60);
+            tryCompare(panel, "scale", card.hoverScale, 1000);
+            compare(card.z, 999);
+            mousePress(card, 100, 60);
+            tryCompare(panel, "scale", card.pressedScale, 1000);
+            mouseRelease(card, 100, 60);
+            mouseMove(root, 5, 5);
+            tryCompare(panel, "scale", 1, 1000);
+            compare(card.z, 0);
+        }
+
+        function test_callbacks_run_after_the_mouse_event() {
+            const calls = [];
+            const card = createTemporaryObject(cardComponent, root, { x: 300, y: 50 });
+            card.onHoverEnter = function () { calls.push("enter"); };
+            card.onHoverExit = function () { calls.push("exit"); };
+            card.onClicked = function () { calls.push("click"); };
+            mouseMove(card, 100, 60);
+            mouseClick(card, 100, 60);
+            compare(calls.indexOf("click"), -1, "not inside the click itself");
+            tryVerify(function () { return calls.indexOf("click") >= 0; }, 1000);
+            mouseMove(root, 5, 5);
+            tryVerify(function () { return calls.indexOf("exit") >= 0; }, 1000);
+            compare(calls[0], "enter");
+        }
+
+        function test_click_callback_may_destroy_the_card() {
+            const card = cardComponent.createObject(root, { x: 550, y: 50 });
+            let destroyed = false;
+            card.Component.destruction.connect(function () { destroyed = true; });
+            card.onClicked = function () { card.destroy(); };
+            mouseClick(card, 100, 60);
+            tryVerify(function () { return destroyed; }, 1000);
+            mouseMove(root, 600, 100);
+        }
+
+        function test_hovered_card_is_drawn_above_its_neighbours() {
+            const left = createTemporaryObject(cardComponent, root, { x: 50, y: 220 });
+            const right = createTemporaryObject(cardComponent, root, { x: 250, y: 220 });
+            mouseMove(right, 20, 60);
+            tryCompare(right, "z", 999);
+            verify(right.z > left.z);
+            mouseMove(left, 180, 60);
+            tryCompare(left, "z", 999);
+            compare(right.z, 0);
+            mouseMove(root, 5, 5);
+        }
+    }
+
+    TestCase {
+        name: "BusyIndicator"
+        when: windowShown
+
+        function arcPixels(spinner, colour) {
+            const image = grabImage(spinner);
+            let count = 0;
+            for (let x = 0; x < image.width; x += 2)
+                for (let y = 0; y < image.height; y += 2)
+                    if (Qt.colorEqual(image.pixel(x, y), colour))
+                        ++count;
+            return count;
+        }
+
+        function test_defaults_and_colour_change_repaints() {
+            const spinner = createTemporaryObject(spinnerComponent, root, { x: 600, y: 250 });
+            compare(spinner.width, 48);
+            compare(spinner.strokeWidth, 4.8);
+            tryVerify(function () { return arcPixels(spinner, "#2196F3") > 10; }, 2000);
+            spinner.color = "#FF5722";
+            tryVerify(function () { return arcPixels(spinner, "#FF5722") > 10; }, 2000);
+            compare(arcPixels(spinner, "#2196F3"), 0);
+        }
+
+        function test_turns_once_per_duration() {
+            const spinner = createTemporaryObject(spinnerComponent, root,
+                                                  { x: 700, y: 250, size: 32, duration: 12000 });
+            compare(spinner.width, 32);
+            const canvas = spinner.children[0];
+            wait(100);
+            const startAngle = canvas.rotation;
+            const start = Date.now();
+            wait(600);
+            const turned = canvas.rotation - startAngle;
+            const expected = (Date.now() - start) / 12000 * 360;
+            verify(turned > 0, "it turns");
+            verify(Math.abs(turned - expected) < expected * 0.5 + 3,
+                   "turned " + turned + " degrees, expected about " + expected);
+        }
+    }
+}
