@@ -50,13 +50,13 @@ def make_certificate(folder, host):
     os.makedirs(folder, exist_ok=True)
     key = os.path.join(folder, "key.pem")
     cert = os.path.join(folder, "cert.pem")
-    subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "30",
-                    "-keyout", key, "-out", cert, "-subj", "/CN=KX-T simulator",
+    subprocess.run(["openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1",
+                    "-nodes", "-days", "30", "-keyout", key, "-out", cert, "-subj", "/CN=KX-T simulator",
                     "-addext", "subjectAltName=IP:%s,DNS:localhost" % host],
                    check=True, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
     context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
     context.load_cert_chain(cert, key)
-    return context
+    return context, cert
 
 
 def write_state(path, state):
@@ -87,7 +87,7 @@ def main(argv):
     if os.path.exists(state_file):
         os.unlink(state_file)
 
-    tls = make_certificate(os.path.join(work_dir, "tls"), args.host)
+    tls, cert = make_certificate(os.path.join(work_dir, "tls"), args.host)
     platform = SimServer((args.host, args.port), PlatformHandler, None, "platform", tls)
     base_url = "https://%s:%d" % (args.host, platform.server_address[1])
     control_url = base_url + "/__sim"
@@ -117,6 +117,7 @@ def main(argv):
         "gateway_port": sim.gateways.port,
         "root": root,
         "log": sim.requests.path,
+        "cert": cert,
         "ssh": ssh,
         "pid": os.getpid(),
     })
