@@ -2,6 +2,7 @@
 client import packages, the gateway installer script and small HTML pages.
 Everything is generated on first use and cached under the simulator's work folder."""
 
+import colorsys
 import hashlib
 import html
 import io
@@ -22,22 +23,31 @@ def _png_chunk(kind, data):
 
 
 def png(width, height, seed):
-    """A diagonal two-colour gradient with soft horizontal bands, distinct per seed."""
+    """A diagonal gradient in two related hues with soft bands and a lighter panel,
+    distinct per seed, so that every banner and plugin image looks its own."""
     digest = hashlib.sha256(seed.encode("utf-8")).digest()
-    start, end = digest[0:3], digest[3:6]
-    band = 8 + digest[6] % 24
+    hue = digest[0] / 255.0
+    start = colorsys.hsv_to_rgb(hue, 0.55, 0.90)
+    end = colorsys.hsv_to_rgb((hue + 0.12 + digest[1] / 2550.0) % 1.0, 0.65, 0.70)
+    band = max(4, height // (6 + digest[2] % 5))
     span = max(1, width + height - 2)
-    # Every row is a window onto one diagonal strip, so a row costs one slice.
-    plain, shaded = bytearray(), bytearray()
+    # Every row is a window onto one diagonal strip, so a row costs a few slices.
+    strips = {"plain": bytearray(), "band": bytearray(), "panel": bytearray()}
     for step in range(width + height):
         t = step / span
-        pixel = [start[c] * (1 - t) + end[c] * t for c in range(3)]
-        plain += bytes(int(value) for value in pixel)
-        shaded += bytes(int(value * 0.88) for value in pixel)
+        pixel = [255 * (start[c] * (1 - t) + end[c] * t) for c in range(3)]
+        strips["plain"] += bytes(int(value) for value in pixel)
+        strips["band"] += bytes(int(value * 0.95) for value in pixel)
+        strips["panel"] += bytes(int(value + (255 - value) * 0.35) for value in pixel)
+    left, right = width // 12, width // 12 + width * 5 // 12
+    top, bottom = height * 55 // 100, height * 75 // 100
     rows = []
     for y in range(height):
-        strip = shaded if (y // band) % 2 else plain
-        rows.append(b"\x00" + bytes(strip[y * 3:(y + width) * 3]))
+        strip = strips["band"] if (y // band) % 2 else strips["plain"]
+        row = bytearray(strip[y * 3:(y + width) * 3])
+        if top <= y < bottom:
+            row[left * 3:right * 3] = strips["panel"][(y + left) * 3:(y + right) * 3]
+        rows.append(b"\x00" + bytes(row))
     raw = b"".join(rows)
     header = struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)
     return (b"\x89PNG\r\n\x1a\n" + _png_chunk(b"IHDR", header)
