@@ -33,6 +33,7 @@ HusWindow {
 
     Loader {
         id: pageLoader
+        objectName: "pageLoader"
         anchors.fill: parent
     }
 

@@ -12,6 +12,14 @@ QString dir();
 QJsonObject simulator();
 QString simBaseUrl();
 
+// The certificate the simulator serves, to be trusted through KXT_CA_FILE.
+QString simCaFile();
+
+// Points the console's first service line at the simulator and trusts its
+// certificate (KXT_SERVER_URL, KXT_CA_FILE) when the simulator runs and the
+// environment does not name another platform already.
+void pointConsoleAtSimulator();
+
 // sshd.json: host, port, user, password
 QJsonObject sshd();
 

@@ -15,7 +15,11 @@ class Setup : public QObject
 {
     Q_OBJECT
 public slots:
-    void applicationAvailable() { registerConsoleTypes(); }
+    void applicationAvailable()
+    {
+        Fixtures::pointConsoleAtSimulator();
+        registerConsoleTypes();
+    }
 
     void qmlEngineAvailable(QQmlEngine *engine)
     {

@@ -7,7 +7,7 @@ QtObject {
     id: globals
 
     // The two service lines of the login page; KXT_SERVER_URL replaces the first.
-    readonly property var serverLines: [
+    property var serverLines: [
         { label: "高速线路", value: ServiceLines.overrideUrl !== "" ? ServiceLines.overrideUrl : "https://api.kxt.example" },
         { label: "备用线路", value: "https://backup.kxt.example" }
     ]

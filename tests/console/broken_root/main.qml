@@ -1,0 +1,6 @@
+import QtQuick 2.15
+import ModuleThatDoesNotExist 1.0
+
+Window {
+    visible: true
+}

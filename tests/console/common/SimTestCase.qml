@@ -1,0 +1,62 @@
+import QtQuick 2.15
+import QtTest 1.2
+
+// A TestCase with the simulator at hand. The simulator is shared with other tests
+// running at the same time, so tests read only the log records made after their
+// own start and work on accounts of their own.
+TestCase {
+    id: testCase
+
+    property SimClient sim: SimClient {}
+    property int accountCounter: 0
+    property int knownSeq: 0
+
+    function done(record) {
+        tryVerify(function() { return record.done }, 10000, "the simulator did not answer")
+        return record
+    }
+
+    // The sequence number of the newest request logged so far.
+    function logSeq() {
+        var records = done(sim.log(knownSeq)).json
+        if (records.length > 0)
+            knownSeq = records[records.length - 1].seq
+        return knownSeq
+    }
+
+    function requestsSince(seq, path) {
+        return done(sim.log(seq)).json.filter(function(r) { return !path || r.path === path })
+    }
+
+    // The first request to `path` logged after `seq`.
+    function waitForRequest(seq, path) {
+        var found = null
+        tryVerify(function() {
+            var hits = requestsSince(seq, path)
+            found = hits.length > 0 ? hits[0] : null
+            return found !== null
+        }, 10000, "no request to " + path)
+        return found
+    }
+
+    function uniqueName(prefix) {
+        accountCounter += 1
+        return prefix + Date.now().toString(36) + accountCounter
+    }
+
+    // Signs a new account up and logs it in; returns {username, password, token}.
+    function freshAccount() {
+        var account = { username: uniqueName("shell"), password: "secret-" + accountCounter }
+        var signUp = done(sim.platform("/register", { username: account.username, password: account.password, qq: "口令" }))
+        compare(signUp.status, 200, signUp.text)
+        var login = done(sim.platform("/login", { username: account.username, password: account.password }))
+        compare(login.status, 200, login.text)
+        account.token = login.json.token
+        return account
+    }
+
+    function injectFault(fault) {
+        var answer = done(sim.control("/fault", fault))
+        compare(answer.status, 200, answer.text)
+    }
+}
