@@ -43,6 +43,7 @@ Item {
             type: object.type === undefined ? HusMessage.Type_Message : object.type,
             duration: object.duration === undefined || object.duration === null ? defaultDuration : object.duration
         };
+        entry.expiry = entry.duration > 0 ? Date.now() + entry.duration : 0;
         for (let i = 0; i < notices.count; ++i) {
             if (notices.get(i).key === key) {
                 notices.set(i, entry);
@@ -80,6 +81,22 @@ Item {
 
     ListModel { id: notices }
 
+    // One clock for all notices: a notice removed from inside its own
+    // delegate's handler takes the rest of the list with it.
+    Timer {
+        running: notices.count > 0
+        interval: 100
+        repeat: true
+        onTriggered: {
+            const now = Date.now();
+            for (let i = notices.count - 1; i >= 0; --i) {
+                const notice = notices.get(i);
+                if (notice.expiry > 0 && notice.expiry <= now)
+                    control.close(notice.key);
+            }
+        }
+    }
+
     Column {
         id: column
         y: control.topMargin
@@ -87,7 +104,8 @@ Item {
         spacing: control.messageSpacing
 
         move: Transition {
-            NumberAnimation { properties: "y"; duration: control.animationEnabled ? HusTheme.Primary.durationMid : 0 }
+            enabled: control.animationEnabled
+            NumberAnimation { properties: "y"; duration: HusTheme.Primary.durationMid }
         }
 
         Repeater {
@@ -96,10 +114,9 @@ Item {
             delegate: Item {
                 id: notice
 
-                required property string key
-                required property string message
-                required property int type
-                required property int duration
+                readonly property string key: model.key
+                readonly property string message: model.message
+                readonly property int type: model.type
 
                 readonly property var __icon: {
                     switch (type) {
@@ -127,12 +144,6 @@ Item {
 
                 Component.onCompleted: opacity = 1
                 Behavior on opacity { enabled: control.animationEnabled; NumberAnimation { duration: HusTheme.Primary.durationMid } }
-
-                Timer {
-                    running: notice.duration > 0
-                    interval: notice.duration
-                    onTriggered: control.close(notice.key)
-                }
 
                 HusShadow {
                     anchors.fill: bubble
@@ -174,6 +185,7 @@ Item {
 
                         Text {
                             id: text
+                            objectName: "husMessageText"
                             anchors.verticalCenter: parent.verticalCenter
                             width: Math.min(implicitWidth, control.width - 68)
                             text: notice.message

@@ -148,10 +148,13 @@ T.ComboBox {
         }
 
         enter: Transition {
-            NumberAnimation { property: "opacity"; from: 0; to: 1; duration: control.animationEnabled ? HusTheme.Primary.durationMid : 0 }
+            // A zero-length transition would leave the popup deaf to clicks.
+            enabled: control.animationEnabled
+            NumberAnimation { property: "opacity"; from: 0; to: 1; duration: HusTheme.Primary.durationMid }
         }
         exit: Transition {
-            NumberAnimation { property: "opacity"; from: 1; to: 0; duration: control.animationEnabled ? HusTheme.Primary.durationFast : 0 }
+            enabled: control.animationEnabled
+            NumberAnimation { property: "opacity"; from: 1; to: 0; duration: HusTheme.Primary.durationFast }
         }
     }
 }

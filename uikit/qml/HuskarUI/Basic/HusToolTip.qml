@@ -114,9 +114,12 @@ T.ToolTip {
     }
 
     enter: Transition {
-        NumberAnimation { property: "opacity"; from: 0; to: 1; duration: control.animationEnabled ? HusTheme.Primary.durationFast : 0 }
+        // A zero-length transition would leave the popup deaf to clicks.
+        enabled: control.animationEnabled
+        NumberAnimation { property: "opacity"; from: 0; to: 1; duration: HusTheme.Primary.durationFast }
     }
     exit: Transition {
-        NumberAnimation { property: "opacity"; from: 1; to: 0; duration: control.animationEnabled ? HusTheme.Primary.durationFast : 0 }
+        enabled: control.animationEnabled
+        NumberAnimation { property: "opacity"; from: 1; to: 0; duration: HusTheme.Primary.durationFast }
     }
 }
