@@ -51,18 +51,16 @@ QJsonObject simulator() { return readJson(QStringLiteral("sim.json")); }
 
 QString simBaseUrl() { return simulator().value("base_url").toString(); }
 
-QString simCaFile() { return dir() + QStringLiteral("/sim.json.d/tls/cert.pem"); }
-
 void pointConsoleAtSimulator()
 {
     QFile file(dir() + QStringLiteral("/sim.json"));
     if (!file.open(QIODevice::ReadOnly))
         return;
-    const QString baseUrl = QJsonDocument::fromJson(file.readAll()).object().value("base_url").toString();
+    const QJsonObject sim = QJsonDocument::fromJson(file.readAll()).object();
     if (!qEnvironmentVariableIsSet("KXT_SERVER_URL"))
-        qputenv("KXT_SERVER_URL", baseUrl.toLocal8Bit());
+        qputenv("KXT_SERVER_URL", sim.value("base_url").toString().toLocal8Bit());
     if (!qEnvironmentVariableIsSet("KXT_CA_FILE"))
-        qputenv("KXT_CA_FILE", simCaFile().toLocal8Bit());
+        qputenv("KXT_CA_FILE", sim.value("cert").toString().toLocal8Bit());
 }
 
 QJsonObject sshd() { return readJson(QStringLiteral("sshd.json")); }

@@ -8,12 +8,9 @@ namespace Fixtures {
 
 QString dir();
 
-// sim.json: base_url, control_url, gateway_hosts, gateway_port, root, log (see simulator/README.md)
+// sim.json: base_url, control_url, cert, gateway_hosts, gateway_port, root, log (see simulator/README.md)
 QJsonObject simulator();
 QString simBaseUrl();
-
-// The certificate the simulator serves, to be trusted through KXT_CA_FILE.
-QString simCaFile();
 
 // Points the console's first service line at the simulator and trusts its
 // certificate (KXT_SERVER_URL, KXT_CA_FILE) when the simulator runs and the
