@@ -71,10 +71,11 @@ Item {
         return html.replace(/\x1b\[[0134h;?]*?[A-Za-z]/g, "");
     }
 
-    // Every append sets the whole rich text again, and what is appended
-    // starts a paragraph of its own.
+    // What is appended starts a paragraph of its own, as if the whole text
+    // were set again with the piece after it; adding only the paragraph keeps
+    // the cost of an append independent of the text already shown.
     function append(html) {
-        output.text = output.text + html;
+        output.append(html);
     }
 
     Component.onCompleted: {

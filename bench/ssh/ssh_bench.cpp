@@ -1,0 +1,143 @@
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QQmlApplicationEngine>
+#include <QQmlComponent>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QTextStream>
+#include <QTimer>
+
+#include "husapp.h"
+#include "registration.h"
+#include "sshmanager.h"
+
+// Two measurements for bench/ssh/run:
+//   ssh_bench shell HOST PORT USER PASSWORD FILE
+//     cats FILE in an SSHManager shell and prints "<bytes> <seconds>" for the
+//     output between two markers;
+//   ssh_bench console MEGABYTES MAX_SECONDS
+//     appends coloured 4 KiB chunks to a ServerConsole and prints, for each
+//     256 KiB, "<MiB shown> <ms per append>", stopping early past MAX_SECONDS.
+
+namespace {
+
+int shell(const QStringList &args)
+{
+    SSHManager manager;
+    QTextStream out(stdout);
+    const QString start = QStringLiteral("start_2");
+    const QString end = QStringLiteral("end_4");
+    QString tail;
+    bool started = false;
+    qint64 bytes = 0;
+    QElapsedTimer clock;
+
+    QObject::connect(&manager, &SSHManager::connectionSuccess, [&] {
+        manager.sendInput(QStringLiteral("stty -echo -onlcr; echo start_$((1+1)); cat '%1'; echo end_$((2+2))")
+                              .arg(args.at(4)));
+    });
+    QObject::connect(&manager, &SSHManager::connectionFailed, [&](const QString &error) {
+        out << "connection failed: " << error << Qt::endl;
+        QCoreApplication::exit(1);
+    });
+    QObject::connect(&manager, &SSHManager::shellOutput, [&](const QString &chunk) {
+        const QString window = tail + chunk;
+        if (!started) {
+            const int at = window.indexOf(start);
+            if (at >= 0) {
+                started = true;
+                clock.start();
+                // Counted from after the marker's line feed.
+                bytes = window.size() - at - start.size() - 1;
+            }
+        } else {
+            bytes += chunk.size();
+            const int at = window.indexOf(end);
+            if (at >= 0) {
+                bytes -= window.size() - at;
+                const double seconds = clock.nsecsElapsed() / 1e9;
+                out << bytes << ' ' << seconds << Qt::endl;
+                QCoreApplication::quit();
+            }
+        }
+        tail = window.right(16);
+    });
+    manager.connectAndStartShell(args.at(0), args.at(1), args.at(2), args.at(3));
+    return QCoreApplication::exec();
+}
+
+// About 4 KiB of what `ls --color -l` prints.
+QString colouredChunk(int index)
+{
+    QString chunk;
+    int line = 0;
+    while (chunk.size() < 4000) {
+        chunk += QStringLiteral("drwxr-xr-x 2 root root 4096 Dec  6 21:00 \x1b[01;34mdir_%1_%2\x1b[0m\r\n"
+                                "-rwxr-xr-x 1 root root  812 Dec  6 21:00 \x1b[01;32mrun_%1_%2.sh\x1b[0m\r\n")
+                     .arg(index).arg(line++);
+    }
+    return chunk;
+}
+
+int console(const QStringList &args)
+{
+    const double megabytes = args.at(0).toDouble();
+    const double maxSeconds = args.at(1).toDouble();
+    QTextStream out(stdout);
+
+    QQmlEngine engine;
+    HusApp::initialize(&engine);
+    QQmlComponent component(&engine);
+    component.setData("import QtQuick 2.15\nimport QtQuick.Window 2.15\nimport \"qrc:/Component\"\n"
+                      "Window { width: 900; height: 600; visible: true\n"
+                      "  ServerConsole { objectName: \"console\"; anchors.fill: parent } }",
+                      QUrl(QStringLiteral("qrc:/bench.qml")));
+    QObject *window = component.create();
+    if (!window) {
+        out << component.errorString() << Qt::endl;
+        return 1;
+    }
+    QObject *view = window->findChild<QObject *>(QStringLiteral("console"));
+
+    QElapsedTimer total;
+    total.start();
+    QElapsedTimer block;
+    block.start();
+    qint64 shown = 0;
+    int inBlock = 0;
+    const qint64 blockBytes = 256 * 1024;
+    for (int index = 0; shown < qint64(megabytes * 1024 * 1024); ++index) {
+        const QString chunk = colouredChunk(index);
+        QMetaObject::invokeMethod(view, "appendOutput", Q_ARG(QVariant, chunk));
+        QCoreApplication::processEvents();
+        shown += chunk.size();
+        ++inBlock;
+        if (shown / blockBytes != (shown - chunk.size()) / blockBytes) {
+            out << shown / 1048576.0 << ' ' << double(block.elapsed()) / inBlock << Qt::endl;
+            block.restart();
+            inBlock = 0;
+            if (total.elapsed() > maxSeconds * 1000) {
+                out << "stopped " << total.elapsed() / 1000.0 << Qt::endl;
+                break;
+            }
+        }
+    }
+    delete window;
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QGuiApplication app(argc, argv);
+    registerConsoleTypes();
+    QStringList args = app.arguments().mid(1);
+    const QString mode = args.isEmpty() ? QString() : args.takeFirst();
+    if (mode == QLatin1String("shell") && args.size() == 5)
+        return shell(args);
+    if (mode == QLatin1String("console") && args.size() == 2)
+        return console(args);
+    QTextStream(stderr) << "usage: ssh_bench shell HOST PORT USER PASSWORD FILE | console MEGABYTES MAX_SECONDS\n";
+    return 2;
+}
