@@ -6,9 +6,11 @@ import os
 import socket
 import socketserver
 import ssl
+import sys
 import tempfile
 import threading
 import time
+import traceback
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 from urllib.parse import parse_qs, unquote, urlsplit
 
@@ -152,6 +154,8 @@ class SimHandler(BaseHTTPRequestHandler):
         except (multipart.MultipartError, ConnectionError, socket.timeout) as error:
             self.body_error = BadRequest(str(error))
             self.close_connection = True
+            if self.parts:
+                record["parts"] = [part.describe() for part in self.parts]
         try:
             fault = sim.faults.take(self.server.kind, self.local_host, self.route_path)
             if fault and fault.get("delay_ms"):
@@ -176,6 +180,9 @@ class SimHandler(BaseHTTPRequestHandler):
                     response = self.route(record)
                 except BadRequest as error:
                     response = error_response(error.status, str(error))
+                except Exception:  # a simulator bug: answer it and leave a trace in the output
+                    traceback.print_exc(file=sys.stderr)
+                    response = error_response(500, "模拟器内部错误")
             record["status"] = response.status
             if fault:
                 record["fault"] = fault
@@ -216,7 +223,6 @@ class SimHandler(BaseHTTPRequestHandler):
             for part in parts:
                 if part.sink is not None:
                     part.sink.close()
-            self.parts = parts
             record["parts"] = [part.describe() for part in parts]
             return
         if length > MAX_JSON_BODY:
@@ -244,6 +250,9 @@ class SimHandler(BaseHTTPRequestHandler):
             length -= len(data)
 
     def open_part_sink(self, part):
+        """Every part is recorded as soon as it starts, so that a body cut off in
+        the middle of a part still has its temporary file found and removed."""
+        self.parts.append(part)
         if self.upload_dir is None:
             return None
         handle = tempfile.NamedTemporaryFile(dir=self.upload_dir, prefix="part-", delete=False)
@@ -252,6 +261,8 @@ class SimHandler(BaseHTTPRequestHandler):
 
     def discard_uploads(self):
         for part in getattr(self, "parts", []):
+            if part.sink is not None:
+                part.sink.close()
             path = getattr(part, "temp_path", None)
             if path and os.path.exists(path):
                 os.unlink(path)

@@ -466,6 +466,23 @@ class GatewayTests(SimTestCase):
         self.assertEqual(upload(host, [("file", "/kx_t/outside/escape.txt", b"x")]).status, 400)
         self.assertFalse(os.path.exists(os.path.join(SIM.folder, "escape.txt")))
 
+    def test_an_upload_cut_short_stores_nothing_and_the_gateway_goes_on(self):
+        host = SIM.hosts[1]
+        body, content_type = multipart([("file", "/quenta/download/cut.bin", os.urandom(200000))])
+        with socket.create_connection((host, SIM.port), timeout=TIMEOUT) as raw:
+            raw.sendall(("POST /api/uploadfiles HTTP/1.1\r\nHost: %s\r\nContent-Type: %s\r\n"
+                         "Content-Length: %d\r\n\r\n" % (host, content_type, len(body))).encode())
+            raw.sendall(body[:len(body) // 2])
+        incoming = os.path.join(SIM.folder, "sim.json.d", "incoming")
+        self.assertTrue(fixturelib.poll(lambda: control("/log")[-1]["path"] == "/api/uploadfiles"
+                                        and not os.listdir(incoming), 10))
+        cut = control("/log")[-1]
+        self.assertEqual(cut["status"], 400)
+        self.assertEqual(cut["parts"][0]["filename"], "/quenta/download/cut.bin")
+        self.assertLess(cut["parts"][0]["size"], 200000)
+        self.assertFalse(os.path.exists(os.path.join(SIM.state["root"], host, "quenta", "download", "cut.bin")))
+        self.assertEqual(gateway(host, "/api/hello").status, 200)
+
     def test_a_plugin_installed_by_upload_joins_the_plugin_list(self):
         host = SIM.hosts[1]
         descriptor = platform("/kxt/download/MailBox:Proj.ifo", {"key": "MailBox:Proj.ifo"}).body
