@@ -41,31 +41,48 @@ SimTestCase {
         compare(component.status, Component.Ready, component.errorString())
         window = component.createObject(null)
         verify(window)
-        window.requestActivate()
-        tryVerify(function() { return window.active }, 5000, "the main window did not take the focus")
+        window.frameSwapped.connect(function() { frames += 1 })
+        // Pointer events reach a window once it is on screen.
+        settle()
         tryVerify(function() { return page("loginPage") !== null })
         GlobalVars.msg_control = messages
         return window
+    }
+
+    property int frames: 0
+
+    // Positioners place their items when the next frame is prepared; clicks aimed
+    // before that would land where the items used to be.
+    function settle() {
+        var before = frames
+        window.update()
+        tryVerify(function() { return frames > before }, 5000, "the main window did not draw")
     }
 
     function page(name) {
         return findChild(window.contentItem, name)
     }
 
+    // Edits the input as typing does. Key events would go to whichever window holds
+    // the focus of the shared test display, so the text is put in through the editor.
     function typeInto(inputName, text) {
+        settle()
         var input = page(inputName)
         verify(input && input.visible, inputName)
         mouseClick(input)
         input.selectAll()
-        keyClick(Qt.Key_Delete)
+        input.remove(0, input.length)
         for (var i = 0; i < text.length; ++i)
-            keyClick(text[i])
+            input.insert(input.cursorPosition, text[i])
         compare(input.text, text)
     }
 
     function press(buttonName) {
+        settle()
         var button = page(buttonName)
         verify(button && button.visible, buttonName)
+        // The pointer travels to the button, leaving whatever it hovered (and its tooltip).
+        mouseMove(button)
         mouseClick(button)
     }
 
