@@ -28,7 +28,8 @@ SimTestCase {
         if (window)
             window.destroy()
         window = null
-        wait(50)
+        // Answers to a test's last requests land in GlobalVars; let them in before the reset.
+        wait(300)
         HusTheme.isDark = false
         GlobalVars.serverLines = defaultLines
         GlobalVars.token = ""
