@@ -19,14 +19,13 @@ DelWindow {
     }
 
     // Every notice is logged as well, so a run can be followed without the window.
-    // Notices that end the run stay until the window closes; the others fade.
-    function notify(kind, text, lasting) {
+    // The closing instruction stays; failures fade so the label shows again below them.
+    function notify(kind, text) {
         console.log("Renewer 消息[" + kind + "]:", text);
-        const duration = lasting ? 0 : 8000;
         if (kind === "success")
-            messageBar.success(text, duration);
+            messageBar.success(text, 0);
         else
-            messageBar.error(text, duration);
+            messageBar.error(text, 8000);
     }
 
     function onDownloadProgress(progress, additional) {
@@ -34,9 +33,12 @@ DelWindow {
     }
 
     function onDownloadCompleted(success, message) {
+        // The bar starts again for the extraction; after a failed download it
+        // does not claim the bytes of an error page as progress.
+        progressBar.currentValue = 0;
         if (!success) {
             statusLabel.text = qsTr("下载失败");
-            notify("error", message, true);
+            notify("error", message);
             return;
         }
         statusLabel.text = qsTr("解压中");
@@ -100,7 +102,7 @@ DelWindow {
         }
         function onErrorOccurred(message) {
             window.extractionFailed = true;
-            window.notify("error", message, false);
+            window.notify("error", message);
         }
         function onUnzipFinished() {
             if (window.extractionFailed) {
@@ -108,7 +110,7 @@ DelWindow {
                 return;
             }
             progressBar.currentValue = 100;
-            window.notify("success", qsTr("解压完成！请关闭更新程序重新启动主程序!"), true);
+            window.notify("success", qsTr("解压完成！请关闭更新程序重新启动主程序!"));
             statusLabel.text = "\n" + qsTr("✅ 解压成功！");
         }
     }

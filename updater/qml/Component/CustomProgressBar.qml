@@ -20,6 +20,7 @@ Item {
         radius: 14
 
         Rectangle {
+            objectName: "fill"
             readonly property real share: control.maximumValue > control.minimumValue
                                           ? (control.currentValue - control.minimumValue) / (control.maximumValue - control.minimumValue)
                                           : 0
@@ -33,6 +34,7 @@ Item {
     }
 
     Text {
+        objectName: "label"
         anchors.centerIn: parent
         text: control.currentValue + "%"
         font.bold: true
