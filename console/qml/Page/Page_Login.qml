@@ -37,7 +37,9 @@ Item {
                 GlobalVars.msg_control.error("注册失败：" + answer)
                 return
             }
-            page.mode = 0
+            // A login that succeeded meanwhile has already replaced this page.
+            if (page)
+                page.mode = 0
             GlobalVars.msg_control.success("注册成功")
         })
     }
