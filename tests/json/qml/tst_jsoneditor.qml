@@ -1,0 +1,213 @@
+import QtQuick 2.15
+import QtTest 1.15
+import HuskarUI.Basic 1.0
+
+Item {
+    id: window
+
+    width: 640
+    height: 480
+
+    TestCase {
+        id: testCase
+
+        name: "JsonEditor"
+        when: windowShown
+
+        property Component editorComponent: Qt.createComponent("qrc:/Component/JsonEditor.qml")
+
+        function createEditor(config) {
+            var editor = createTemporaryObject(editorComponent, window, { projectConfigStr: config });
+            verify(editor, editorComponent.errorString());
+            return editor;
+        }
+
+        function child(editor, name) {
+            var item = findChild(editor, name);
+            verify(item, name);
+            return item;
+        }
+
+        // Where the marker's apex should be for the character at `index`, in the
+        // marker's own coordinates.
+        function apexOf(editor, index) {
+            var area = child(editor, "jsonTextArea");
+            var rect = area.positionToRectangle(index);
+            return area.mapToItem(child(editor, "errorMarker"), rect.x, rect.y + rect.height);
+        }
+
+        function markerIsRedAt(editor, point) {
+            var marker = child(editor, "errorMarker");
+            var image = grabImage(marker);
+            var x = Math.round(point.x), y = Math.round(point.y);
+            if (x < 0 || y < 0 || x >= image.width || y >= image.height)
+                return false;
+            return Qt.colorEqual(image.pixel(x, y), "#d13438");
+        }
+
+        function verifyMarkerUnder(editor, index) {
+            var apex = apexOf(editor, index);
+            // Well inside the triangle: 6 px below the apex, on its axis.
+            tryVerify(function () { return markerIsRedAt(editor, Qt.point(apex.x, apex.y + 6)); }, 2000,
+                      "marker under character " + index);
+            verify(!markerIsRedAt(editor, Qt.point(apex.x + 30, apex.y + 6)), "marker is narrow");
+        }
+
+        function test_utf8OffsetToUtf16Index_data() {
+            // "a" 1 byte, "名" 3 bytes, "😀" 4 bytes in two code units, "b" 1 byte.
+            var text = "a名😀b";
+            return [
+                { tag: "start", text: text, offset: 0, index: 0 },
+                { tag: "after ASCII", text: text, offset: 1, index: 1 },
+                { tag: "inside the Chinese character", text: text, offset: 3, index: 1 },
+                { tag: "after the Chinese character", text: text, offset: 4, index: 2 },
+                { tag: "inside the emoji", text: text, offset: 7, index: 2 },
+                { tag: "after the emoji", text: text, offset: 8, index: 4 },
+                { tag: "end", text: text, offset: 9, index: 5 },
+                { tag: "beyond the end", text: text, offset: 100, index: 5 },
+                { tag: "empty text", text: "", offset: 3, index: 0 },
+                { tag: "two-byte accent", text: "éx", offset: 2, index: 1 },
+            ];
+        }
+
+        function test_utf8OffsetToUtf16Index(data) {
+            var editor = createEditor("{}");
+            compare(editor.utf8OffsetToUtf16Index(data.text, data.offset), data.index);
+        }
+
+        function test_getErrorLine_data() {
+            return [
+                { tag: "first line", offset: 1, line: 1 },
+                { tag: "just before the first line feed", offset: 3, line: 1 },
+                { tag: "start of the second line", offset: 4, line: 2 },
+                { tag: "third line", offset: 9, line: 3 },
+            ];
+        }
+
+        function test_getErrorLine(data) {
+            var editor = createEditor("{}");
+            compare(editor.getErrorLine("abc\ndef\nghi", data.offset), data.line);
+        }
+
+        function test_valid_text_shows_no_error() {
+            var editor = createEditor("{\n    \"名称\": \"插件\"\n}\n");
+            compare(editor.errorLine, -1);
+            compare(editor.errorPosition, -1);
+            verify(!child(editor, "errorLabel").visible);
+        }
+
+        function test_error_is_located_on_the_right_character_data() {
+            // A member without the comma before it: Qt stops at the next key's
+            // first letter, "b", on line 3 in each of these.
+            return [
+                { tag: "ASCII", text: "{\n    \"a\": 1\n    \"b\": 2\n}\n" },
+                { tag: "Chinese before the error", text: "{\n    \"名称\": \"插件配置\"\n    \"b\": 2\n}\n" },
+                { tag: "emoji before the error", text: "{\n    \"a\": \"😀😀 ok\"\n    \"b\": 2\n}\n" },
+            ];
+        }
+
+        function test_error_is_located_on_the_right_character(data) {
+            var editor = createEditor(data.text);
+            var expected = data.text.indexOf("\"b\"") + 1;
+            compare(editor.errorPosition, expected);
+            compare(editor.errorLine, 3);
+            var label = child(editor, "errorLabel");
+            verify(label.visible);
+            compare(label.text, "❌ JSON语法错误第 3 行出错：unterminated object");
+            verifyMarkerUnder(editor, expected);
+        }
+
+        function test_marker_follows_scrolling() {
+            var lines = ["{"];
+            for (var i = 0; i < 60; ++i)
+                lines.push("    \"key" + i + "\": " + i + ",");
+            lines.push("    \"last\": 1");
+            lines.push("    \"b\": 2,");
+            for (i = 0; i < 30; ++i)
+                lines.push("    \"after" + i + "\": " + i + ",");
+            lines.push("}");
+            var text = lines.join("\n");
+            var editor = createEditor(text);
+            var index = text.indexOf("\"b\"") + 1;
+            compare(editor.errorPosition, index);
+            compare(editor.errorLine, 63);
+
+            // The error starts out below the visible part; bring it near the top.
+            var flickable = child(editor, "scrollView").contentItem;
+            var marker = child(editor, "errorMarker");
+            verify(apexOf(editor, index).y > marker.height);
+            flickable.contentY += apexOf(editor, index).y - 60;
+            verifyMarkerUnder(editor, index);
+            var firstApex = apexOf(editor, index);
+            fuzzyCompare(firstApex.y, 60, 1);
+
+            flickable.contentY -= 100;
+            fuzzyCompare(apexOf(editor, index).y, firstApex.y + 100, 1);
+            verifyMarkerUnder(editor, index);
+            tryVerify(function () { return !markerIsRedAt(editor, Qt.point(firstApex.x, firstApex.y + 6)); });
+        }
+
+        function test_fixing_the_error_clears_the_marker() {
+            var editor = createEditor("{\"a\": 1 \"b\": 2}");
+            verify(child(editor, "errorLabel").visible);
+            var apex = apexOf(editor, editor.errorPosition);
+            child(editor, "jsonTextArea").insert(7, ",");
+            compare(editor.errorLine, -1);
+            compare(editor.errorPosition, -1);
+            verify(!child(editor, "errorLabel").visible);
+            tryVerify(function () { return !markerIsRedAt(editor, Qt.point(apex.x, apex.y + 6)); });
+        }
+
+        function test_emptying_shows_an_error() {
+            var editor = createEditor("{}");
+            compare(editor.errorLine, -1);
+            child(editor, "jsonTextArea").text = "";
+            compare(editor.errorLine, 1);
+            compare(editor.errorPosition, 0);
+            verify(child(editor, "errorLabel").visible);
+            verify(child(editor, "errorLabel").text.indexOf("第 1 行出错：") > 0);
+        }
+
+        function test_format_button() {
+            var editor = createEditor("{\"b\":1,\"a\":[true]}");
+            var area = child(editor, "jsonTextArea");
+            mouseClick(child(editor, "formatButton"));
+            compare(area.text, "{\n    \"a\": [\n        true\n    ],\n    \"b\": 1\n}\n");
+            compare(editor.errorLine, -1);
+
+            area.text = "{\"a\": }";
+            mouseClick(child(editor, "formatButton"));
+            compare(area.text, "");
+            compare(editor.errorLine, 1);
+            verify(child(editor, "errorLabel").visible);
+        }
+
+        function test_save_hands_over_the_text_even_when_invalid() {
+            var editor = createEditor("{\"a\": 1");
+            var saved = [];
+            editor.saveFunction = function (text) { saved.push(text); };
+            mouseClick(child(editor, "saveButton"));
+            compare(saved, ["{\"a\": 1"]);
+            compare(child(editor, "jsonTextArea").text, "{\"a\": 1");
+        }
+
+        function test_new_config_replaces_typed_text() {
+            var editor = createEditor("{}");
+            var area = child(editor, "jsonTextArea");
+            area.forceActiveFocus();
+            area.cursorPosition = 1;
+            keyClick(Qt.Key_X);
+            compare(area.text, "{x}");
+            compare(editor.errorLine, 1);
+
+            editor.projectConfigStr = "[1]";
+            compare(area.text, "[1]");
+            compare(editor.errorLine, -1);
+
+            // Formatting assigns the text from script; later configs still win.
+            mouseClick(child(editor, "formatButton"));
+            editor.projectConfigStr = "{\"c\": 3}";
+            compare(area.text, "{\"c\": 3}");
+        }
+    }
+}
