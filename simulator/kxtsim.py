@@ -88,7 +88,11 @@ def main(argv):
         os.unlink(state_file)
 
     tls, cert = make_certificate(os.path.join(work_dir, "tls"), args.host)
-    platform = SimServer((args.host, args.port), PlatformHandler, None, "platform", tls)
+    try:
+        platform = SimServer((args.host, args.port), PlatformHandler, None, "platform", tls)
+    except OSError as error:
+        print("kxtsim: cannot listen on %s:%d: %s" % (args.host, args.port, error), file=sys.stderr)
+        return 2
     base_url = "https://%s:%d" % (args.host, platform.server_address[1])
     control_url = base_url + "/__sim"
     ssh = {"host": args.ssh_host or args.hosts[0], "port": args.ssh_port,
