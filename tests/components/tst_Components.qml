@@ -28,13 +28,13 @@ Item {
             const card = createTemporaryObject(cardComponent, root, { x: 50, y: 50 });
             const panel = findChild(card, "panel");
             mouseMove(card, 100, 60);
-            tryCompare(panel, "scale", card.hoverScale, 1000);
+            tryCompare(panel, "scale", card.hoverScale, 5000);
             compare(card.z, 999);
             mousePress(card, 100, 60);
-            tryCompare(panel, "scale", card.pressedScale, 1000);
+            tryCompare(panel, "scale", card.pressedScale, 5000);
             mouseRelease(card, 100, 60);
             mouseMove(root, 5, 5);
-            tryCompare(panel, "scale", 1, 1000);
+            tryCompare(panel, "scale", 1, 5000);
             compare(card.z, 0);
         }
 
@@ -47,9 +47,9 @@ Item {
             mouseMove(card, 100, 60);
             mouseClick(card, 100, 60);
             compare(calls.indexOf("click"), -1, "not inside the click itself");
-            tryVerify(function () { return calls.indexOf("click") >= 0; }, 1000);
+            tryVerify(function () { return calls.indexOf("click") >= 0; }, 5000);
             mouseMove(root, 5, 5);
-            tryVerify(function () { return calls.indexOf("exit") >= 0; }, 1000);
+            tryVerify(function () { return calls.indexOf("exit") >= 0; }, 5000);
             compare(calls[0], "enter");
         }
 
@@ -59,7 +59,7 @@ Item {
             card.Component.destruction.connect(function () { destroyed = true; });
             card.onClicked = function () { card.destroy(); };
             mouseClick(card, 100, 60);
-            tryVerify(function () { return destroyed; }, 1000);
+            tryVerify(function () { return destroyed; }, 5000);
             mouseMove(root, 600, 100);
         }
 
