@@ -8,7 +8,7 @@ from .httpcore import BadRequest, error_response, json_response
 
 POINTS_FOR_PRICE = {10: 10, 50: 50, 200: 220, 500: 580}
 CONFIG_KEYS = {"toolVer", "kxtVer", "jarVer", "archive_padding", "payment_error",
-               "installer_fail", "buy_days"}
+               "installer_fail", "buy_days", "advertisements"}
 
 
 def _body(handler):

@@ -109,7 +109,8 @@ class PlatformHandler(SimHandler):
                                                     for name, entry in sim.dual_plugins.items()}})
 
     def advertisements(self, sim, _account, _body):
-        return json_response({"code": 200, "list": sim.advertisements})
+        chosen = sim.config.get("advertisements")
+        return json_response({"code": 200, "list": sim.advertisements if chosen is None else chosen})
 
     def server_list(self, sim, account, _body):
         return json_response({"code": 200, "data": account["servers"]})

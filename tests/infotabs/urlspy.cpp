@@ -31,13 +31,20 @@ private:
     QStringList m_urls;
 };
 
+static OpenedUrls *urlSpy = nullptr;
+
 static void installUrlSpy()
 {
-    auto *spy = new OpenedUrls;
-    spy->setParent(QCoreApplication::instance());
+    urlSpy = new OpenedUrls;
+    urlSpy->setParent(QCoreApplication::instance());
     for (const char *scheme : {"http", "https"})
-        QDesktopServices::setUrlHandler(QLatin1String(scheme), spy, "open");
-    qmlRegisterSingletonInstance("KxtTest", 1, 0, "OpenedUrls", spy);
+        QDesktopServices::setUrlHandler(QLatin1String(scheme), urlSpy, "open");
+    // Every test file gets an engine of its own; all of them share the one recorder
+    // and none may delete it.
+    qmlRegisterSingletonType<OpenedUrls>("KxtTest", 1, 0, "OpenedUrls", [](QQmlEngine *, QJSEngine *) -> QObject * {
+        QQmlEngine::setObjectOwnership(urlSpy, QQmlEngine::CppOwnership);
+        return urlSpy;
+    });
 }
 Q_COREAPP_STARTUP_FUNCTION(installUrlSpy)
 

@@ -1,0 +1,166 @@
+import QtQuick 2.15
+import QtTest 1.2
+import KxtTest 1.0
+import "qrc:/MyGlobals" 1.0
+
+Item {
+    id: window
+    width: 860
+    height: 730
+
+    Loader {
+        id: loader
+        anchors.fill: parent
+    }
+
+    SimSession { id: sim }
+
+    TestCase {
+        name: "TabHome"
+        when: windowShown
+
+        readonly property string adPath: "/kxt/getadvertisement"
+
+        function init() {
+            sim.start(this)
+            GlobalVars.serverAdvertisement = null
+            OpenedUrls.clear()
+        }
+
+        function cleanup() {
+            loader.source = ""
+        }
+
+        function showHome() {
+            loader.source = ""
+            loader.source = "qrc:/Page/Tab_home.qml"
+            tryCompare(loader, "status", Loader.Ready)
+            return loader.item
+        }
+
+        function popup() {
+            return findChild(loader.item, "termsPopup")
+        }
+
+        function agree() {
+            const p = popup()
+            tryCompare(p, "opened", true)
+            const button = findByText(p.contentItem, "我同意")
+            verify(button)
+            mouseClick(button)
+            tryCompare(p, "visible", false)
+        }
+
+        function findByText(item, text) {
+            if (item.text === text)
+                return item
+            for (let i = 0; i < item.children.length; ++i) {
+                const found = findByText(item.children[i], text)
+                if (found)
+                    return found
+            }
+            return null
+        }
+
+        function slideCentre() {
+            const carousel = findChild(loader.item, "bannerCarousel")
+            return { item: carousel, x: carousel.width / 2, y: carousel.height / 2 }
+        }
+
+        function test_advertisements_are_fetched_once_and_reused() {
+            showHome()
+            tryVerify(() => GlobalVars.serverAdvertisement !== null, 5000)
+            const slides = GlobalVars.serverAdvertisement
+            compare(slides.length, 3)
+            compare(slides[0].img, sim.baseUrl + "/static/banners/1.png")
+            compare(slides[0].link, "https://docs.kxt-dev.example/quickstart")
+            compare(slides[0].str, "KX-T 插件框架 1.6 正式发布：启动速度提升 40%")
+            compare(slides[2].link, "https://docs.kxt-dev.example/gateway")
+            compare(findChild(loader.item, "bannerCarousel").initModel, slides)
+
+            showHome()
+            compare(findChild(loader.item, "bannerCarousel").initModel, slides)
+            wait(300)
+            compare(sim.requests(this, adPath).length, 1, "the second home tab asks nothing")
+            compare(GlobalVars.serverAdvertisement, slides)
+        }
+
+        function test_empty_list_is_cached_as_empty() {
+            const config = sim.control("/config", { advertisements: [] })
+            tryVerify(() => config.done, 5000)
+            showHome()
+            tryVerify(() => GlobalVars.serverAdvertisement !== null, 5000)
+            compare(GlobalVars.serverAdvertisement.length, 0)
+            compare(findChild(loader.item, "bannerCarousel").initModel.length, 0)
+            showHome()
+            wait(300)
+            compare(sim.requests(this, adPath).length, 1)
+            compare(GlobalVars.serverAdvertisement.length, 0)
+        }
+
+        function test_failed_request_keeps_placeholder_and_asks_again() {
+            const fault = sim.control("/fault", { path: adPath, status: 500, times: 1 })
+            tryVerify(() => fault.done, 5000)
+            showHome()
+            tryVerify(() => sim.messages.shown.length > 0, 5000)
+            compare(sim.messages.texts("error"), ["获取服务器广告列表失败!"])
+            verify(GlobalVars.serverAdvertisement === null, "nothing cached after a failure")
+            compare(findChild(loader.item, "bannerCarousel").initModel[0].img, "qrc:/image/a1.png")
+
+            agree()
+            const centre = slideCentre()
+            mouseClick(centre.item, centre.x, centre.y)
+            wait(100)
+            compare(OpenedUrls.urls, [], "the placeholder slide has no link")
+
+            showHome()
+            tryVerify(() => GlobalVars.serverAdvertisement !== null, 5000)
+            compare(GlobalVars.serverAdvertisement.length, 3)
+            compare(sim.requests(this, adPath).length, 2)
+        }
+
+        function test_answer_after_leaving_the_tab_still_fills_the_cache() {
+            const fault = sim.control("/fault", { path: adPath, delay_ms: 700, times: 1 })
+            tryVerify(() => fault.done, 5000)
+            showHome()
+            loader.source = ""
+            tryVerify(() => GlobalVars.serverAdvertisement !== null, 5000)
+            compare(GlobalVars.serverAdvertisement.length, 3)
+        }
+
+        function test_slide_click_opens_its_link() {
+            showHome()
+            tryVerify(() => GlobalVars.serverAdvertisement !== null, 5000)
+            agree()
+            const carousel = findChild(loader.item, "bannerCarousel")
+            const centre = slideCentre()
+            mouseClick(centre.item, centre.x, centre.y)
+            tryVerify(() => OpenedUrls.urls.length === 1, 3000)
+            const links = GlobalVars.serverAdvertisement.map(s => s.link)
+            verify(links.indexOf(OpenedUrls.urls[0]) !== -1, OpenedUrls.urls[0])
+            compare(OpenedUrls.urls[0], links[carousel.currentIndex])
+        }
+
+        function test_terms_popup_at_every_creation() {
+            for (let round = 0; round < 2; ++round) {
+                showHome()
+                const p = popup()
+                tryCompare(p, "opened", true)
+                keyClick(Qt.Key_Escape)
+                mouseClick(window, 5, 5)
+                verify(p.visible, "still open after Esc and an outside click")
+                const text = findChild(p.contentItem, "termsText").text
+                for (const heading of ["kxt管理工具使用申明及免责条款", "重要提示：", "一、协议接受与适用范围",
+                                       "1、强制同意条款", "2、用途限制", "二、禁止行为", "1、禁止商业用途",
+                                       "2、禁止违法内容", "3、禁止宣传与引流", "4、隐私与安全责任",
+                                       "三、责任免除条款", "1、功能局限性声明", "2、服务中断与更新风险",
+                                       "3、数据保护义务", "四、协议终止与变更", "1、单方终止权", "2、协议修改权",
+                                       "五、其他条款", "1、法律适用与争议解决", "2、完整协议声明",
+                                       "用户确认：", "生效日期："])
+                    verify(text.indexOf(heading) !== -1, heading)
+                verify(text.indexOf("kxt管理工具使用申明及免责条款") < text.indexOf("生效日期："))
+                agree()
+            }
+        }
+    }
+}

@@ -1,0 +1,101 @@
+import QtQuick 2.15
+import QtTest 1.2
+import KxtTest 1.0
+
+Item {
+    width: 860
+    height: 900
+
+    Loader {
+        id: loader
+        anchors.fill: parent
+    }
+
+    SimSession { id: sim }
+
+    TestCase {
+        name: "TabSupport"
+        when: windowShown
+
+        function init() {
+            sim.start(this)
+            OpenedUrls.clear()
+            loader.source = "qrc:/Page/Tab_support.qml"
+            tryCompare(loader, "status", Loader.Ready)
+        }
+
+        function cleanup() {
+            loader.source = ""
+        }
+
+        function findByText(item, text) {
+            if (item.text === text)
+                return item
+            for (let i = 0; i < item.children.length; ++i) {
+                const found = findByText(item.children[i], text)
+                if (found)
+                    return found
+            }
+            return null
+        }
+
+        function payButton(offer, channel) {
+            const card = findChild(loader.item, "offer_" + offer)
+            verify(card, "card " + offer)
+            const button = findByText(card, channel)
+            verify(button, channel + " on " + offer)
+            return button
+        }
+
+        function test_offer_sends_channel_and_amount_data() {
+            return [
+                { tag: "大杯咖啡 微信", offer: "大杯咖啡", channel: "微信", type: 1, price: 200 },
+                { tag: "大杯咖啡 支付宝", offer: "大杯咖啡", channel: "支付宝", type: 2, price: 200 },
+                { tag: "小杯咖啡 支付宝", offer: "小杯咖啡", channel: "支付宝", type: 2, price: 10 },
+                { tag: "中杯咖啡 微信", offer: "中杯咖啡", channel: "微信", type: 1, price: 50 },
+                { tag: "超大杯咖啡 支付宝", offer: "超大杯咖啡", channel: "支付宝", type: 2, price: 500 }
+            ]
+        }
+
+        function test_offer_sends_channel_and_amount(data) {
+            const button = payButton(data.offer, data.channel)
+            mouseClick(button)
+            tryVerify(() => OpenedUrls.urls.length === 1, 5000, "the payment page is handed to the browser")
+            const orders = sim.requests(this, "/zf/create")
+            compare(orders.length, 1)
+            compare(orders[0].method, "POST")
+            compare(orders[0].body.type, data.type)
+            compare(orders[0].body.price, data.price)
+            const page = OpenedUrls.urls[0]
+            verify(page.indexOf("https") === 0 && page.indexOf("/zf/pay/") !== -1, page)
+            compare(sim.messages.texts("error"), [])
+        }
+
+        function test_refused_order_shows_the_service_text() {
+            const config = sim.control("/config", { payment_error: "支付通道维护中，请稍后再试" })
+            tryVerify(() => config.done, 5000)
+            mouseClick(payButton("小杯咖啡", "支付宝"))
+            tryVerify(() => sim.messages.shown.length > 0, 5000)
+            compare(sim.messages.texts("error"), ["请求失败!支付通道维护中，请稍后再试"])
+            wait(100)
+            compare(OpenedUrls.urls.length, 0, "a text answer is not opened")
+        }
+
+        function test_failed_order_shows_the_error() {
+            const fault = sim.control("/fault", { path: "/zf/create", status: 502, times: 1 })
+            tryVerify(() => fault.done, 5000)
+            mouseClick(payButton("中杯咖啡", "微信"))
+            tryVerify(() => sim.messages.shown.length > 0, 5000)
+            compare(sim.messages.texts("error"), ["请求失败!请求失败，状态码: 502"])
+            compare(OpenedUrls.urls.length, 0)
+        }
+
+        function test_card_grows_while_hovered() {
+            const card = findChild(loader.item, "offer_中杯咖啡")
+            mouseMove(card, card.width / 2, 20)
+            tryCompare(card, "scale", 1.01)
+            mouseMove(loader.item, 2, 2)
+            tryCompare(card, "scale", 1.0)
+        }
+    }
+}
