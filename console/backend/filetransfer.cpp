@@ -80,6 +80,13 @@ void FileTransfer::postDownload(const QString &url, const QString &savePath,
     request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
     const QByteArray body = QJsonDocument(QJsonObject::fromVariantMap(postData)).toJson(QJsonDocument::Indented);
     currentReply = m_manager.post(request, body);
+    // Without a read limit the network thread reads ahead of the disk writes and
+    // keeps the whole answer in memory; with one it pauses the socket instead. The
+    // thread only hears of a limit set once the request has started, which a body
+    // defers to the next pass of the event loop, so the limit is set after that.
+    QMetaObject::invokeMethod(
+        currentReply, [reply = currentReply]() { reply->setReadBufferSize(ReadBufferSize); },
+        Qt::QueuedConnection);
 
     const QString tag = additionalobj;
     QNetworkReply *reply = currentReply;

@@ -59,6 +59,8 @@ private:
     void finishUpload(const QString &tag);
     void cleanUp();
 
+    static constexpr qint64 ReadBufferSize = 1024 * 1024;
+
     QNetworkAccessManager m_manager;
     double m_downloadProgress = 0.0;
     double m_uploadProgress = 0.0;
