@@ -1,0 +1,233 @@
+import QtQuick 2.15
+import QtQuick.Window 2.15
+import QtTest 1.15
+import FileTransfer 1.0
+import "qrc:/MyGlobals" 1.0
+
+TestCase {
+    id: testCase
+    name: "TransferQueue"
+
+    property Component windowComponent: Qt.createComponent("qrc:/Page/Window_DownloadQuest.qml")
+    property var win: null
+    property var log: []
+    // A file that exists, for uploads: this test document itself.
+    readonly property string existingFile: Qt.resolvedUrl("tst_queue.qml").toString().replace(/^file:\/\//, "")
+    // Nothing listens on port 1 of the loopback: transfers there fail quickly and for real.
+    readonly property string deadUrl: "http://127.0.0.1:1/api/uploadfiles"
+
+    Window {
+        id: mainWindow
+        x: 120
+        y: 80
+        width: 300
+        height: 200
+    }
+
+    function init() {
+        log = [];
+        win = createTemporaryObject(windowComponent, testCase);
+        verify(win, windowComponent.errorString());
+    }
+
+    // A step that starts a transfer and leaves its end to the completion signal.
+    function transferStep(name) {
+        return function(task) { log.push(name); task.status = 1; };
+    }
+
+    function instantStep(name) {
+        return function(task) { log.push(name); task.instruction = true; };
+    }
+
+    function names() {
+        return win.downloadModel.map(task => task.fileName);
+    }
+
+    function task(name) {
+        return win.downloadModel.find(t => t.fileName === name);
+    }
+
+    function view() {
+        return findChild(win.contentItem, "questView");
+    }
+
+    function waitForLog(length) {
+        tryVerify(() => log.length === length, 3000, "log " + JSON.stringify(log));
+        // A few driver ticks, so a step that should not start would have started.
+        wait(50);
+        compare(log.length, length, "log " + JSON.stringify(log));
+    }
+
+    function test_registers_itself_and_opens_beside_the_main_window() {
+        compare(GlobalVars.downlad_quest_window, win);
+        verify(!win.visible);
+        GlobalVars.main_Window = mainWindow;
+        win.width = 500;
+        win.addQuest("p:a.jar", []);
+        GlobalVars.main_Window = null;
+        verify(win.visible);
+        compare(win.x, 420);
+        compare(win.y, 80);
+        compare(win.width, 800);
+        compare(win.title, "下载任务");
+    }
+
+    function test_escape_hides_and_the_queue_keeps_running() {
+        win.showEx();
+        win.requestActivate();
+        tryVerify(() => win.active, 3000);
+        keyClick(Qt.Key_Escape);
+        tryVerify(() => !win.visible, 3000);
+        win.downloadModel.unshift({ fileName: "hidden", questInstruction: [instantStep("hidden")], instruction: true,
+                                   progress: 0, remainingTime: 1, status: 0, error: 0 });
+        waitForLog(1);
+        tryCompare(task("hidden"), "status", 3);
+    }
+
+    function test_tasks_added_together_run_newest_first_one_transfer_at_a_time() {
+        win.addQuest("A", [transferStep("A")]);
+        win.addQuest("B", [transferStep("B")]);
+        win.addQuest("C", [transferStep("C")]);
+        waitForLog(1);
+        FileTransfer.downloadCompleted(true, "quest");
+        waitForLog(2);
+        FileTransfer.uploadCompleted(true, "quest");
+        waitForLog(3);
+        FileTransfer.downloadCompleted(true, "quest");
+        tryVerify(() => win.downloadModel.every(t => t.status === 3), 3000);
+        compare(log, ["C", "B", "A"]);
+        compare(names(), ["C", "B", "A"]);
+        verify(win.downloadModel.every(t => t.error === 0));
+    }
+
+    function test_completion_goes_to_the_task_that_started_the_transfer() {
+        win.addQuest("A", [transferStep("A download"), instantStep("A report")]);
+        waitForLog(1);
+        win.addQuest("D", [transferStep("D download")]);
+        compare(names(), ["D", "A"]);
+        waitForLog(1);
+        FileTransfer.downloadProgressChanged(0.5, "quest");
+        compare(task("A").progress, 50);
+        compare(task("D").progress, 0);
+        FileTransfer.downloadCompleted(true, "quest");
+        waitForLog(3);
+        compare(log, ["A download", "A report", "D download"]);
+        compare(task("A").status, 3);
+        compare(task("D").status, 1);
+        FileTransfer.downloadCompleted(true, "quest");
+        tryCompare(task("D"), "status", 3);
+        compare(names(), ["A", "D"]);
+    }
+
+    function test_step_lists_that_end_at_once_data() {
+        return [
+            { tag: "instant step", steps: 1 },
+            { tag: "no steps", steps: 0 }
+        ];
+    }
+
+    function test_step_lists_that_end_at_once(data) {
+        win.addQuest("X", data.steps ? [instantStep("X")] : []);
+        tryCompare(task("X"), "status", 3, 1000);
+        compare(task("X").error, 0);
+        compare(log.length, data.steps);
+        tryVerify(() => view().itemAtIndex(0) && view().itemAtIndex(0).timeText === "已完成", 1000);
+        compare(String(findChild(view().itemAtIndex(0), "fill").children[0].color), "#54a334");
+    }
+
+    function test_other_pages_completions_are_ignored() {
+        win.addQuest("A", [transferStep("A"), instantStep("A done")]);
+        waitForLog(1);
+        FileTransfer.downloadCompleted(true, "kxt");
+        FileTransfer.uploadCompleted(false, "javap");
+        FileTransfer.uploadCompleted(true, "javap");
+        FileTransfer.uploadCompleted(false, "kxt");
+        // The server page's call refused while the queue's transfer runs.
+        FileTransfer.downloadCompleted(false, "已有进行中的下载");
+        FileTransfer.uploadCompleted(false, "已有进行中的传输");
+        waitForLog(1);
+        compare(task("A").status, 1);
+        compare(task("A").error, 0);
+        FileTransfer.uploadCompleted(true, "quest");
+        waitForLog(2);
+        tryCompare(task("A"), "status", 3);
+        compare(task("A").error, 0);
+    }
+
+    function test_completions_without_a_queued_transfer_are_ignored() {
+        win.addQuest("done", []);
+        tryCompare(task("done"), "status", 3);
+        FileTransfer.downloadCompleted(false, "Connection refused");
+        FileTransfer.uploadCompleted(false, "quest");
+        compare(task("done").error, 0);
+    }
+
+    function test_failed_transfer_ends_its_task_red_and_the_next_runs_data() {
+        return [
+            { tag: "download refused by the network", step: task => FileTransfer.postDownload(deadUrl, "transferqueue-out/a.bin", { key: "p:a" }, "quest") },
+            { tag: "upload refused by the network", step: task => FileTransfer.postUpload(deadUrl, existingFile, "/r/", "quest") },
+            { tag: "upload of a missing file", step: task => FileTransfer.postUpload(deadUrl, existingFile + ".missing", "/r/", "quest") },
+            { tag: "download that cannot create its file", step: task => FileTransfer.postDownload(deadUrl, existingFile + "/x", {}, "quest") },
+            { tag: "step that throws", step: task => { throw new Error("no server selected"); } }
+        ];
+    }
+
+    function test_failed_transfer_ends_its_task_red_and_the_next_runs(data) {
+        win.addQuest("next", [instantStep("next")]);
+        win.addQuest("failing", [task => { log.push("failing"); task.status = 1; data.step(task); },
+                                 instantStep("after the failure")]);
+        tryCompare(task("next"), "status", 3, 5000);
+        compare(log, ["failing", "next"]);
+        compare(task("failing").status, 3);
+        compare(task("failing").error, 1);
+        compare(task("next").error, 0);
+        compare(names(), ["failing", "next"]);
+        tryVerify(() => view().itemAtIndex(0) && view().itemAtIndex(0).timeText === "失败！", 1000);
+        compare(String(findChild(view().itemAtIndex(0), "fill").children[0].color), "#ff3d38");
+    }
+
+    function test_progress_is_shown_on_the_transferring_task() {
+        win.addQuest("A", [transferStep("A")]);
+        waitForLog(1);
+        FileTransfer.uploadProgressChanged(0.456, "quest");
+        compare(task("A").progress, 45.6);
+        const row = view().itemAtIndex(0);
+        tryCompare(findChild(row, "percent"), "text", "45.6%", 1000);
+        tryVerify(() => Math.abs(findChild(row, "fill").width - 0.456 * row.width) < 0.01, 2000);
+        FileTransfer.uploadCompleted(true, "quest");
+        tryCompare(task("A"), "status", 3);
+    }
+
+    function test_rows_are_updated_in_place() {
+        for (let i = 0; i < 30; ++i)
+            win.addQuest("old " + i, []);
+        win.showEx();
+        tryVerify(() => win.downloadModel.every(t => t.status === 3), 3000);
+        win.addQuest("running", [transferStep("running")]);
+        waitForLog(1);
+        const listView = view();
+        const rowFor = name => listView.itemAtIndex(names().indexOf(name));
+        const runningRow = rowFor("running");
+        const neighbour = rowFor("old 29");
+        verify(runningRow && neighbour);
+
+        const spy = createTemporaryQmlObject("import QtTest 1.15; SignalSpy { signalName: \"dataChanged\" }", testCase);
+        spy.target = listView.model;
+        wait(100);
+        compare(spy.count, 0, "nothing changed, nothing is refreshed");
+        FileTransfer.downloadProgressChanged(0.25, "quest");
+        tryVerify(() => spy.count > 0, 1000);
+        wait(30);
+        verify(rowFor("running") === runningRow, "the running task's row was rebuilt");
+        verify(rowFor("old 29") === neighbour, "a finished task's row was rebuilt");
+
+        FileTransfer.downloadCompleted(true, "quest");
+        tryCompare(task("running"), "status", 3);
+        tryVerify(() => listView.count === 31 && names()[30] === "running", 1000);
+        // The view lays out model moves at its next polish.
+        tryVerify(() => rowFor("old 29") === neighbour, 1000, "a row was rebuilt when another moved");
+        spy.clear();
+        wait(100);
+        compare(spy.count, 0, "an idle queue refreshes nothing");
+    }
+}

@@ -1,0 +1,145 @@
+import QtQuick 2.15
+import QtTest 1.15
+import HuskarUI.Basic 1.0
+
+Item {
+    id: root
+    width: 800
+    height: 200
+
+    TestCase {
+        name: "DownloadItemDelegate"
+        when: windowShown
+
+        property Component rowComponent: Qt.createComponent("qrc:/Component/DownloadItemDelegate.qml")
+
+        function makeRow(values) {
+            const properties = { index: 0, fileName: "插件甲:core.jar", progress: 0, remainingTime: 0, status: 0, error: 0, width: 500 };
+            for (const key in values)
+                properties[key] = values[key];
+            const row = createTemporaryObject(rowComponent, root, properties);
+            verify(row, rowComponent.errorString());
+            return row;
+        }
+
+        function test_time_field_data() {
+            return [
+                { tag: "totals, not remainders", elapsed: 3725, status: 1, error: 0, text: "1:62:3725" },
+                { tag: "75 seconds", elapsed: 75, status: 0, error: 0, text: "0:1:75" },
+                { tag: "just added", elapsed: 0, status: 0, error: 0, text: "0:0:0" },
+                { tag: "no creation time", elapsed: -1, status: 1, error: 0, text: "" },
+                { tag: "completed", elapsed: 5, status: 3, error: 0, text: "已完成" },
+                { tag: "failed", elapsed: 5, status: 3, error: 1, text: "失败！" }
+            ];
+        }
+
+        function test_time_field(data) {
+            const row = makeRow({ status: data.status, error: data.error });
+            // Set from the row's own clock so no second boundary can fall in between.
+            row.remainingTime = data.elapsed < 0 ? 0 : row.now - data.elapsed;
+            compare(findChild(row, "time").text, data.text);
+        }
+
+        function test_fill_and_labels_data() {
+            return [
+                { tag: "45.6 per cent", progress: 45.6, status: 1, error: 0, width: 0.456, colour: "#1677ff", percent: "45.6%", state: "下载中" },
+                { tag: "waiting", progress: 0, status: 0, error: 0, width: 0, colour: "#1677ff", percent: "0%", state: "等待中" },
+                { tag: "uploading", progress: 12.5, status: 2, error: 0, width: 0.125, colour: "#1677ff", percent: "12.5%", state: "上传中" },
+                { tag: "over 100 is capped", progress: 150, status: 1, error: 0, width: 1, colour: "#1677ff", percent: "100%", state: "下载中" },
+                { tag: "completed fills the row", progress: 20, status: 3, error: 0, width: 1, colour: "#54a334", percent: "", state: "" },
+                { tag: "failed fills red", progress: 20, status: 3, error: 1, width: 1, colour: "#ff3d38", percent: "", state: "" }
+            ];
+        }
+
+        function test_fill_and_labels(data) {
+            const row = makeRow({ progress: data.progress, status: data.status, error: data.error });
+            const fill = findChild(row, "fill");
+            tryVerify(() => Math.abs(fill.width - data.width * row.width) < 0.01, 2000,
+                      "fill " + fill.width + " of " + row.width);
+            compare(String(fill.children[0].color), data.colour);
+            const percent = findChild(row, "percent");
+            compare(percent.visible, data.percent !== "");
+            if (data.percent !== "")
+                compare(percent.text, data.percent);
+            compare(findChild(row, "state").text, data.state);
+        }
+
+        function test_fill_width_is_animated() {
+            const row = makeRow({ progress: 0, status: 1 });
+            const fill = findChild(row, "fill");
+            row.progress = 80;
+            wait(60);
+            verify(fill.width > 0 && fill.width < 400, "mid-animation width " + fill.width);
+            tryCompare(fill, "width", 400, 2000);
+        }
+
+        function test_background_follows_row_and_theme_data() {
+            return [
+                { tag: "light even", dark: false, index: 0, colour: "#eeeeee", radius: 8 },
+                { tag: "light odd", dark: false, index: 1, colour: "#dddddd", radius: 0 },
+                { tag: "dark even", dark: true, index: 2, colour: "#333333", radius: 0 },
+                { tag: "dark odd", dark: true, index: 3, colour: "#444444", radius: 0 }
+            ];
+        }
+
+        function test_background_follows_row_and_theme(data) {
+            const wasDark = HusTheme.isDark;
+            HusTheme.isDark = data.dark;
+            const row = makeRow({ index: data.index });
+            const background = findChild(row, "background");
+            compare(String(background.color), data.colour);
+            compare(background.radius, data.radius);
+            HusTheme.isDark = wasDark;
+        }
+
+        function test_long_names_are_elided_in_the_middle() {
+            const row = makeRow({ fileName: "很长的插件名称".repeat(20) + ":file.jar", status: 1 });
+            const name = findChild(row, "name");
+            verify(name.width < row.width, "name " + name.width);
+            verify(name.truncated);
+            verify(findChild(row, "state").x + findChild(row, "state").width <= row.width);
+        }
+
+        function test_names_grow_back_when_the_row_widens() {
+            const row = makeRow({ fileName: "经济系统:Proj.ifo", status: 3, error: 1, width: 40 });
+            verify(findChild(row, "name").truncated);
+            row.width = 600;
+            tryVerify(() => !findChild(row, "name").truncated, 1000);
+        }
+    }
+
+    TestCase {
+        name: "CustomProgressBar"
+        when: windowShown
+
+        property Component barComponent: Qt.createComponent("qrc:/Component/CustomProgressBar.qml")
+
+        function test_default_size() {
+            const bar = createTemporaryObject(barComponent, root);
+            verify(bar, barComponent.errorString());
+            compare(bar.width, 120);
+            compare(bar.height, 12);
+            compare(findChild(bar, "fill").width, 0);
+            compare(findChild(bar, "label").text, "0%");
+        }
+
+        function test_fill_data() {
+            return [
+                { tag: "30 per cent of 350", width: 350, min: 0, max: 100, value: 30, fill: 105, label: "30%" },
+                { tag: "other range", width: 100, min: 0, max: 200, value: 50, fill: 25, label: "50%" },
+                { tag: "offset range", width: 200, min: 50, max: 150, value: 100, fill: 100, label: "100%" },
+                { tag: "fraction dropped", width: 100, min: 0, max: 100, value: 45.6, fill: 45, label: "45%" },
+                { tag: "full", width: 350, min: 0, max: 100, value: 100, fill: 350, label: "100%" },
+                { tag: "empty range", width: 350, min: 0, max: 0, value: 0, fill: 0, label: "0%" }
+            ];
+        }
+
+        function test_fill(data) {
+            const bar = createTemporaryObject(barComponent, root,
+                                              { width: data.width, height: 30, minimumValue: data.min, maximumValue: data.max });
+            bar.currentValue = data.value;
+            compare(findChild(bar, "fill").width, data.fill);
+            compare(findChild(bar, "label").text, data.label);
+        }
+    }
+}
