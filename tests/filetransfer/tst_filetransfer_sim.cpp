@@ -1,0 +1,166 @@
+#include <QCryptographicHash>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "filetransfer.h"
+#include "fixtures.h"
+
+// The service against the simulator over real HTTPS (a self-signed certificate the
+// service must accept) and plain HTTP gateways, checked from the simulator's side.
+class tst_FileTransferSim : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void download_over_https_posts_the_key_without_a_token();
+    void download_failures_from_the_platform_data();
+    void download_failures_from_the_platform();
+    void upload_reaches_the_gateway_as_one_file_part();
+    void rejected_upload_reports_its_tag();
+
+private:
+    QJsonObject lastRecord(const QString &path) const;
+
+    QScopedPointer<QTemporaryDir> m_dir;
+    QString m_base;
+};
+
+void tst_FileTransferSim::init()
+{
+    m_dir.reset(new QTemporaryDir);
+    QVERIFY(m_dir->isValid());
+    m_base = Fixtures::simBaseUrl();
+    Fixtures::simControl(QStringLiteral("/faults/clear"));
+}
+
+void tst_FileTransferSim::cleanup()
+{
+    Fixtures::simControl(QStringLiteral("/faults/clear"));
+}
+
+QJsonObject tst_FileTransferSim::lastRecord(const QString &path) const
+{
+    const QJsonArray log = Fixtures::simRequestLog();
+    for (int i = log.size() - 1; i >= 0; --i) {
+        if (log.at(i).toObject().value("path").toString() == path)
+            return log.at(i).toObject();
+    }
+    return {};
+}
+
+void tst_FileTransferSim::download_over_https_posts_the_key_without_a_token()
+{
+    FileTransfer transfer;
+    QSignalSpy done(&transfer, &FileTransfer::downloadCompleted);
+    const QString save = m_dir->filePath("download/SignInReward.jar");
+    transfer.postDownload(m_base + "/kxt/download/SignInReward:SignInReward.jar", save,
+                          {{"key", "SignInReward:SignInReward.jar"}}, "quest");
+    QVERIFY(done.wait(20000));
+    QCOMPARE(done.first(), (QVariantList{true, "quest"}));
+
+    QFile file(save);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.read(2) == "PK"); // the jar is a real zip
+
+    const QJsonObject record = lastRecord("/kxt/download/SignInReward:SignInReward.jar");
+    QCOMPARE(record.value("method").toString(), QStringLiteral("POST"));
+    QCOMPARE(record.value("body").toObject(), (QJsonObject{{"key", "SignInReward:SignInReward.jar"}}));
+    const QJsonObject headers = record.value("headers").toObject();
+    for (auto it = headers.begin(); it != headers.end(); ++it) {
+        QVERIFY2(it.key().compare("Authorization", Qt::CaseInsensitive) != 0, "a download carries no token");
+        if (it.key().compare("Content-Type", Qt::CaseInsensitive) == 0)
+            QCOMPARE(it.value().toString(), QStringLiteral("application/json"));
+    }
+}
+
+void tst_FileTransferSim::download_failures_from_the_platform_data()
+{
+    QTest::addColumn<QJsonObject>("fault");
+    QTest::newRow("unknown file (404)") << QJsonObject();
+    QTest::newRow("server error") << QJsonObject{{"status", 500}};
+    QTest::newRow("body cut short") << QJsonObject{{"short", 100}};
+    QTest::newRow("stalls after the headers") << QJsonObject{{"stall", true}};
+}
+
+void tst_FileTransferSim::download_failures_from_the_platform()
+{
+    QFETCH(QJsonObject, fault);
+    QString path = QStringLiteral("/kxt/download/SignInReward:SignInReward.jar");
+    if (fault.isEmpty()) {
+        path = QStringLiteral("/kxt/download/SignInReward:missing.jar");
+    } else {
+        fault.insert("path", path);
+        Fixtures::simControl(QStringLiteral("/fault"), fault);
+    }
+    FileTransfer transfer;
+    transfer.setStallTimeout(1000);
+    QSignalSpy done(&transfer, &FileTransfer::downloadCompleted);
+    transfer.postDownload(m_base + path, m_dir->filePath("x.jar"),
+                          {{"key", path.mid(QStringLiteral("/kxt/download/").size())}}, "quest");
+    QVERIFY(done.wait(20000));
+    QCOMPARE(done.count(), 1);
+    QCOMPARE(done.first().at(0).toBool(), false);
+    QVERIFY(!done.first().at(1).toString().isEmpty());
+    QVERIFY(done.first().at(1).toString() != QLatin1String("quest"));
+}
+
+void tst_FileTransferSim::upload_reaches_the_gateway_as_one_file_part()
+{
+    const QString gateway = Fixtures::simulator().value("gateway_hosts").toArray().at(1).toString();
+    const int port = Fixtures::simulator().value("gateway_port").toInt();
+    const QString local = m_dir->filePath("notes 说明.txt");
+    QByteArray content;
+    for (int i = 0; i < 20000; ++i)
+        content += QByteArray::number(i) + '\n';
+    QFile file(local);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+    file.close();
+
+    FileTransfer transfer;
+    QSignalSpy done(&transfer, &FileTransfer::uploadCompleted);
+    transfer.postUpload(QStringLiteral("http://%1:%2/api/uploadfiles").arg(gateway).arg(port), local,
+                        "/kx_t/OfficialProject/TransferTest/", "quest");
+    QVERIFY(done.wait(20000));
+    QCOMPARE(done.first(), (QVariantList{true, "quest"}));
+    QCOMPARE(transfer.uploadProgress(), 1.0);
+
+    const QJsonArray parts = lastRecord("/api/uploadfiles").value("parts").toArray();
+    QCOMPARE(parts.size(), 1);
+    const QJsonObject part = parts.first().toObject();
+    QCOMPARE(part.value("name").toString(), QStringLiteral("file"));
+    QCOMPARE(part.value("filename").toString(), QStringLiteral("/kx_t/OfficialProject/TransferTest/notes 说明.txt"));
+    QCOMPARE(part.value("content_type").toString(), QStringLiteral("application/octet-stream"));
+    QCOMPARE(part.value("size").toInt(), content.size());
+    QCOMPARE(part.value("sha256").toString(),
+             QString::fromLatin1(QCryptographicHash::hash(content, QCryptographicHash::Sha256).toHex()));
+}
+
+void tst_FileTransferSim::rejected_upload_reports_its_tag()
+{
+    const QString gateway = Fixtures::simulator().value("gateway_hosts").toArray().at(1).toString();
+    const int port = Fixtures::simulator().value("gateway_port").toInt();
+    QFile file(m_dir->filePath("a.jar"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("jar");
+    file.close();
+
+    FileTransfer transfer;
+    QSignalSpy done(&transfer, &FileTransfer::uploadCompleted);
+    // A name leading out of the gateway's folder is refused with 400.
+    transfer.postUpload(QStringLiteral("http://%1:%2/api/uploadfiles").arg(gateway).arg(port), file.fileName(),
+                        "/kx_t/../../", "quest");
+    QVERIFY(done.wait(20000));
+    QCOMPARE(done.first(), (QVariantList{false, "quest"}));
+}
+
+QTEST_GUILESS_MAIN(tst_FileTransferSim)
+
+#include "tst_filetransfer_sim.moc"
