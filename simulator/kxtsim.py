@@ -15,7 +15,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from sim.gateway import GatewayManager  # noqa: E402
 from sim.httpcore import SimServer  # noqa: E402
-from sim.platform import PlatformHandler  # noqa: E402
+from sim.platform import MediaHandler, PlatformHandler  # noqa: E402
 from sim.state import Sim, is_loopback  # noqa: E402
 
 
@@ -25,6 +25,8 @@ def parse_args(argv):
                         help="JSON file written once the simulator is ready")
     parser.add_argument("--host", default="127.0.0.1", help="loopback address of the platform")
     parser.add_argument("--port", type=int, default=0, help="platform port (0: a free port)")
+    parser.add_argument("--media-port", type=int, default=0,
+                        help="plain-HTTP port of the videos on the platform's address (0: a free port)")
     parser.add_argument("--gateway-hosts", default="127.0.0.1,127.0.0.2,127.0.0.3",
                         help="comma-separated loopback addresses of the gateways")
     parser.add_argument("--gateway-port", type=int, default=65170)
@@ -94,11 +96,19 @@ def main(argv):
         print("kxtsim: cannot listen on %s:%d: %s" % (args.host, args.port, error), file=sys.stderr)
         return 2
     base_url = "https://%s:%d" % (args.host, platform.server_address[1])
+    try:
+        media = SimServer((args.host, args.media_port), MediaHandler, None, "media")
+    except OSError as error:
+        print("kxtsim: cannot listen on %s:%d: %s" % (args.host, args.media_port, error), file=sys.stderr)
+        return 2
+    media_url = "http://%s:%d" % (args.host, media.server_address[1])
     control_url = base_url + "/__sim"
     ssh = {"host": args.ssh_host or args.hosts[0], "port": args.ssh_port,
            "user": args.ssh_user, "password": args.ssh_password}
-    sim = Sim(base_url, control_url, work_dir, root, args.hosts, args.gateway_port, ssh)
+    sim = Sim(base_url, control_url, work_dir, root, args.hosts, args.gateway_port, ssh,
+              media_url=media_url)
     platform.sim = sim
+    media.sim = sim
     sim.gateways = GatewayManager(sim, args.gateway_port)
     try:
         sim.gateways.reconcile()
@@ -111,11 +121,13 @@ def main(argv):
     stop = threading.Event()
     signal.signal(signal.SIGTERM, lambda *_: stop.set())
     signal.signal(signal.SIGINT, lambda *_: stop.set())
-    threading.Thread(target=platform.serve_forever, kwargs={"poll_interval": 0.2},
-                     name="platform", daemon=True).start()
+    for name, server in (("platform", platform), ("media", media)):
+        threading.Thread(target=server.serve_forever, kwargs={"poll_interval": 0.2},
+                         name=name, daemon=True).start()
 
     write_state(state_file, {
         "base_url": base_url,
+        "media_url": media_url,
         "control_url": control_url,
         "gateway_hosts": args.hosts,
         "gateway_port": sim.gateways.port,
@@ -131,8 +143,9 @@ def main(argv):
         pass
 
     sim.stall_release.set()
-    platform.shutdown()
-    platform.server_close()
+    for server in (platform, media):
+        server.shutdown()
+        server.server_close()
     sim.gateways.stop_all()
     remove_own_state(state_file)
     return 0

@@ -1,6 +1,6 @@
 """Files the platform hands out: PNG images, the three packages, plugin files,
-client import packages, the gateway installer script and small HTML pages.
-Everything is generated on first use and cached under the simulator's work folder."""
+client import packages, the gateway installer script, small HTML pages and the demo video.
+Everything but the video is generated on first use and cached under the simulator's work folder."""
 
 import colorsys
 import hashlib
@@ -15,6 +15,11 @@ import threading
 import time
 import zipfile
 import zlib
+
+# Four seconds of a bouncing ball, 160x90 VP8 in WebM, made once with
+# gst-launch-1.0 videotestsrc pattern=ball ! vp8enc ! webmmux.
+VIDEO_FILE = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))),
+                          "data", "videos", "demo.webm")
 
 
 def _png_chunk(kind, data):

@@ -259,7 +259,7 @@ class PlatformHandler(SimHandler):
             return Response(200, sim.assets.image(900, 300, "banner/" + match.group(1)), "image/png")
         match = re.fullmatch(r"/api/videos/([^/]+)/(\d{1,3})", path)
         if match:
-            return self.video_page(sim, *match.groups())
+            return self.video(sim, *match.groups())
         if path == "/quenta/download/sh":
             return text_response(assets.installer_script(sim.control_url, sim.gateways.port,
                                                          sim.config.get("installer_fail")),
@@ -269,14 +269,12 @@ class PlatformHandler(SimHandler):
             return self.payment_page(sim, match.group(1))
         return error_response(404, "资源不存在")
 
-    def video_page(self, sim, project, index):
-        entry = sim.dual_plugins.get(project) or sim.server_plugin_map().get(project)
-        if entry is None:
+    def video(self, sim, project, index):
+        if project not in sim.dual_plugins and project not in sim.server_plugin_map():
             return error_response(404, "插件不存在")
-        title = "%s 演示视频 %s" % (entry.get("ProjectAlias") or project, index)
-        body = ("<p>%s</p><p><img src=\"/quenta/getimg/%s/%s\" width=\"640\" alt=\"视频封面\"></p>"
-                % (html.escape(entry.get("ProjectDescribe", "")), html.escape(project), html.escape(index)))
-        return text_response(assets.html_page(title, body), content_type="text/html; charset=utf-8")
+        # Every plugin shows the same short clip: a real WebM (VP8) that players decode.
+        return Response(200, path=assets.VIDEO_FILE, content_type="video/webm",
+                        headers={"Accept-Ranges": "none"})
 
     def payment_page(self, sim, order_id):
         order = sim.orders.get(order_id)
@@ -304,3 +302,16 @@ JSON_ENDPOINTS = {
     "/quenta/setproopen": PlatformHandler.switch,
     "/zf/create": PlatformHandler.payment,
 }
+
+
+class MediaHandler(PlatformHandler):
+    """The platform's videos again over plain HTTP: media players trust only the system's
+    certificate authorities, never the simulator's own certificate."""
+
+    def is_control(self):
+        return False
+
+    def route(self, record):
+        if self.command != "GET" or not self.route_path.startswith("/api/videos/"):
+            return error_response(404, "资源不存在")
+        return self.resource(self.route_path)

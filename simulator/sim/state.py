@@ -21,10 +21,10 @@ BOUGHT_FIELDS = ("ProjectAuthor", "ProjectVersion", "ProjectDescribe", "ProjectF
                  "ProjectPrice", "ProjectDetails")
 
 
-def load_data(name, base_url):
+def load_data(name, base_url, media_url=""):
     with open(os.path.join(DATA_DIR, name), encoding="utf-8") as source:
         text = source.read()
-    return json.loads(text.replace("{base_url}", base_url))
+    return json.loads(text.replace("{base_url}", base_url).replace("{media_url}", media_url))
 
 
 def public(entry):
@@ -166,8 +166,10 @@ class GatewayState:
 
 
 class Sim:
-    def __init__(self, base_url, control_url, work_dir, root, hosts, gateway_port, ssh):
+    def __init__(self, base_url, control_url, work_dir, root, hosts, gateway_port, ssh,
+                 media_url=""):
         self.base_url = base_url
+        self.media_url = media_url
         self.control_url = control_url
         self.work_dir = work_dir
         self.root = root
@@ -194,8 +196,8 @@ class Sim:
             self.faults.clear()
             self.requests.clear()
             self.config = load_data("config.json", self.base_url)
-            self.server_plugins = load_data("server_plugins.json", self.base_url)["list"]
-            self.dual_plugins = load_data("dual_plugins.json", self.base_url)["data"]
+            self.server_plugins = load_data("server_plugins.json", self.base_url, self.media_url)["list"]
+            self.dual_plugins = load_data("dual_plugins.json", self.base_url, self.media_url)["data"]
             self.advertisements = load_data("advertisements.json", self.base_url)["list"]
             self.tokens = {}
             self.orders = {}

@@ -261,9 +261,11 @@ class CatalogueTests(SimTestCase):
         self.assertTrue(videos)
         for name, block in videos:
             self.assertLessEqual({"width", "height", "index", "content"}, set(block))
-            page = fetch(SIM.base + "/api/videos/%s/%d" % (name, block["index"]))
-            self.assertEqual(page.status, 200)
-            self.assertIn("text/html", page.headers["Content-Type"])
+            # The block's own address is the plain-HTTP copy media players can reach.
+            for url in (block["content"], SIM.base + "/api/videos/%s/%d" % (name, block["index"])):
+                video = fetch(url)
+                self.assertEqual(video.headers["Content-Type"], "video/webm", url)
+                self.assertEqual(video.body[:4], b"\x1a\x45\xdf\xa3", url)
         for name, entry in data.items():
             for block in entry["ProjectDetails"]:
                 if block["type"] == "img":
