@@ -49,6 +49,15 @@ QtObject {
             console.warn(kind + ":", text)
     }
 
+    // Plugin and file names come from the platform and the gateways and become local
+    // paths, server paths and words of shell lines: one that could leave its folder,
+    // end a quoted word or start a new line is refused.
+    function isSafeName(name) {
+        if (typeof name !== "string" || name === "" || name === "." || name === "..")
+            return false
+        return !/[\/\\'\0\r\n]/.test(name)
+    }
+
     // A plain object rather than an Error: it reads as its bare text both as
     // error.message and when a page shows the error itself.
     function requestError(text) {
@@ -282,12 +291,15 @@ QtObject {
         })
     }
 
-    function setServerPluginConfig(ip, filename, config) {
+    // `done(success)`, when given, hears the outcome after the message.
+    function setServerPluginConfig(ip, filename, config, done) {
         sendPostRequestByIp(gatewayBase(ip), "/api/setpluginconfig", { filename: filename, config: config }, function(error) {
             if (error)
                 notify("error", "配置修改失败!")
             else
                 notify("success", "配置修改成功!")
+            if (typeof done === "function")
+                done(!error)
         })
     }
 
