@@ -52,6 +52,23 @@ bool QmlTool::wirteFile(const QString &filePath, const QString &content) const
     return true;
 }
 
+QString QmlTool::urlToLocalFile(const QUrl &url) const
+{
+    return url.isLocalFile() ? url.toLocalFile() : QString();
+}
+
+QUrl QmlTool::localFileToUrl(const QString &path) const
+{
+    // A relative path means the same folder as for the file operations: the
+    // working directory's.
+    return QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
+}
+
+bool QmlTool::isFolder(const QString &path) const
+{
+    return !path.isEmpty() && QFileInfo(path).isDir();
+}
+
 void QmlTool::openFile(const QString &fileName) const
 {
     if (!QFileInfo::exists(fileName))

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QUrl>
 
 // Local file and process operations for the documents. One instance per process,
 // handed to the QML engine as the singleton "QmlTool".
@@ -19,6 +20,13 @@ public:
     // readFile expects), "\n" written as the platform's line end. False, with a
     // debug line naming the path, when the file cannot be opened or written.
     Q_INVOKABLE bool wirteFile(const QString &filePath, const QString &content) const;
+
+    // The local path of a "file:" URL as Qt spells it for this system (percent
+    // escapes decoded, "/tmp/x" here, "C:/x" on Windows); empty for other URLs.
+    Q_INVOKABLE QString urlToLocalFile(const QUrl &url) const;
+    // The "file:" URL of a path; a relative path is taken from the working directory.
+    Q_INVOKABLE QUrl localFileToUrl(const QString &path) const;
+    Q_INVOKABLE bool isFolder(const QString &path) const;
 
     // Opens an existing file with the desktop's default application; silent for a
     // missing file.
