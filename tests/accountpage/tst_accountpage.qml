@@ -1,0 +1,327 @@
+import QtQuick 2.15
+import QtTest 1.2
+import HuskarUI.Basic 1.0
+import SSHManager 1.0
+import "qrc:/MyGlobals" 1.0
+import "qrc:/Page"
+import "../console/common"
+
+// The account page as the home page's menu loads it, and the add-server window it
+// opens, against the simulator whose sample servers are the loopback sshd.
+SimTestCase {
+    name: "AccountPage"
+    when: windowShown
+
+    property var window: null
+    property MessageRecorder messages: MessageRecorder {}
+    readonly property var sshd: fixture.sshd
+    readonly property var hosts: fixture.sim.gateway_hosts
+
+    SignalSpy {
+        id: sshSuccess
+        target: SSHManager
+        signalName: "connectionSuccess"
+    }
+
+    function init() {
+        compare(done(sim.control("/reset")).status, 200)
+        messages.clear()
+        sshSuccess.clear()
+    }
+
+    function cleanup() {
+        if (window)
+            window.destroy()
+        window = null
+        // Answers to a test's last requests land in GlobalVars; let them in first.
+        wait(300)
+        HusTheme.isDark = false
+        GlobalVars.token = ""
+        GlobalVars.accServerList = null
+        GlobalVars.accInfo = null
+    }
+
+    function signIn(username, password) {
+        var login = done(sim.platform("/login", { username: username, password: password }))
+        compare(login.status, 200, login.text)
+        return login.json.token
+    }
+
+    // The page of a signed-in account, reached through the side menu.
+    function openPage(username, password) {
+        GlobalVars.token = signIn(username, password)
+        window = Qt.createComponent("qrc:/main.qml").createObject(null)
+        verify(window)
+        GlobalVars.msg_control = messages
+        window.changePage(1)
+        tryVerify(function() { return find("sideMenu") !== null })
+        find("sideMenu").clickMenu(0, "", find("sideMenu").get(5))
+        tryVerify(function() { return GlobalVars.accInfo !== null && Array.isArray(GlobalVars.accServerList) }, 10000)
+        waitForRendering(window.contentItem)
+        return find("personalTab")
+    }
+
+    function find(name) {
+        return findChild(window.contentItem, name)
+    }
+
+    // Items of one name in creation order: the table's cells of one column, row by row.
+    function allNamed(item, name) {
+        var found = item.objectName === name ? [item] : []
+        for (var i = 0; i < item.children.length; ++i)
+            found = found.concat(allNamed(item.children[i], name))
+        return found
+    }
+
+    function cell(name, row) {
+        return allNamed(find("serverTable"), name)[row]
+    }
+
+    function click(item) {
+        verify(item && item.visible)
+        mouseMove(item)
+        mouseClick(item)
+    }
+
+    function shownStates() {
+        return allNamed(find("serverTable"), "stateTag").map(function(tag) { return tag.visible ? tag.text : "spinner" })
+    }
+
+    // Edits an input the way typing does, one character at a time.
+    function typeInto(input, text) {
+        input.selectAll()
+        input.remove(0, input.length)
+        for (var i = 0; i < text.length; ++i)
+            input.insert(input.cursorPosition, text[i])
+    }
+
+    function addServerBody(ip, port, password) {
+        return { ip: ip, port: String(port), username: sshd.user, password: password }
+    }
+
+    // Changes the sample account on the platform before the page shows it.
+    function demoRequest(path, body) {
+        compare(done(sim.platform(path, body, signIn("demo", "kxt2025"))).status, 200, path)
+    }
+
+    function test_account_and_servers_data() {
+        return [
+            { tag: "sample account", user: "demo", password: "kxt2025", level: "黄金会员", points: 1280, rows: 3 },
+            { tag: "account without servers", user: "xiaoyu", password: "xy654321", level: "普通会员", points: 15, rows: 0 }
+        ]
+    }
+
+    function test_account_and_servers(data) {
+        var page = openPage(data.user, data.password)
+        compare(GlobalVars.tab_personal, page)
+        compare([find("accountName").text, find("levelCard").label, find("pointsCard").label],
+                [data.user, "VIP等级: " + data.level, "贡献点: " + data.points])
+        compare(find("serverTable").rowCount, data.rows)
+        // The text columns' cells, column after column.
+        var texts = allNamed(find("serverTable"), "cellText").map(function(cell) { return cell.text })
+        GlobalVars.accServerList.forEach(function(server, row) {
+            compare([0, 1, 2, 3].map(function(column) { return texts[column * data.rows + row] }),
+                    [server.serverIp, String(server.port), server.userName, server.password])
+        })
+        compare(shownStates(), new Array(data.rows).fill("未知"))
+
+        click(find("addServerLink"))
+        var addWindow = page.addServerWindow
+        verify(addWindow.visible)
+        compare([addWindow.mode, addWindow.serverIP, addWindow.serverPort, addWindow.serverUsername, addWindow.y],
+                [0, "", "22", "root", window.y + 130])
+        compare(findChild(addWindow.contentItem, "submitButton").text, "添加")
+        click(find("addServerLink"))
+        compare(page.addServerWindow, addWindow)
+        addWindow.close()
+        compare(page.addServerWindow, null)
+    }
+
+    // A second test while one runs is refused, naming the address under test; a
+    // removal refetches the list, which shows every state unknown again.
+    function test_connection_test_data() {
+        return [
+            { tag: "server 1 logs in", row: 0, other: 1, shown: ["成功", "未知", "未知"] },
+            { tag: "wrong password", row: 1, other: 2, shown: ["未知", "失败", "未知"] }
+        ]
+    }
+
+    function test_connection_test(data) {
+        demoRequest("/quenta/addServer", addServerBody(hosts[1], sshd.port, "wrong-password"))
+        var page = openPage("demo", "kxt2025")
+        click(cell("testLink", data.row))
+        click(cell("testLink", data.other))
+        compare(messages.texts("warning"), ["当前正在测试" + hosts[data.row] + "的连通性,请不要重复操作!"])
+        compare(shownStates().indexOf("spinner"), data.row)
+        tryVerify(function() { return page.testip === -1 }, 15000)
+        compare(shownStates(), data.shown)
+        click(cell("removeLink", 2))
+        tryVerify(function() { return find("serverTable").rowCount === 2 }, 10000)
+        compare(messages.texts("success"), ["删除服务器成功!"])
+        compare(shownStates(), ["未知", "未知"])
+        var listed = done(sim.platform("/quenta/getServerList", {}, GlobalVars.token)).json.data
+        compare(listed.map(function(server) { return server.serverIp }), hosts.slice(0, 2))
+    }
+
+    // A test running when the window opens never hears of the window's shell, and the
+    // window does not take the test's shell for its own attempt.
+    function test_open_window_owns_the_shell_events() {
+        var page = openPage("demo", "kxt2025")
+        page.testServer(0)
+        page.openAddServerWindow(null)
+        tryVerify(function() { return sshSuccess.count === 1 }, 15000)
+        wait(300)
+        click(cell("testLink", 1))
+        click(cell("removeLink", 1))
+        click(cell("editLink", 1))
+        compare(shownStates(), ["spinner", "未知", "未知"])
+        compare([page.addServerWindow.state, page.addServerWindow.mode], [0, 0])
+        compare(messages.shown, [])
+    }
+
+    function gatewayHello(host) {
+        return done(sim.request("POST", "http://" + host + ":" + fixture.sim.gateway_port + "/api/hello", {}))
+    }
+
+    function test_add_installs_the_gateway() {
+        demoRequest("/quenta/deleteServer", { ip: hosts[2] })
+        verify(gatewayHello(hosts[2]).status !== 200, "the third gateway runs before its installation")
+        var page = openPage("demo", "kxt2025")
+        var menu = find("sideMenu")
+        compare(menu.get(2).menuChildren.length, 2)
+        click(find("addServerLink"))
+        var addWindow = page.addServerWindow
+        waitForRendering(addWindow.contentItem)
+        var input = function(name) { return findChild(addWindow.contentItem, name) }
+        typeInto(input("ipInput"), hosts[2])
+        typeInto(input("portInput"), String(sshd.port))
+        typeInto(input("userInput"), sshd.user)
+        typeInto(input("passwordInput"), sshd.password)
+        var seq = logSeq()
+        click(input("submitButton"))
+        verify(input("workingSpinner").visible)
+        verify(input("ipInput").readOnly)
+        tryVerify(function() { return messages.texts("success").indexOf("新增服务器成功") !== -1 }, 40000)
+        compare(messages.texts("info"), ["请耐心等待服务器初始化!"])
+        compare(waitForRequest(seq, "/quenta/addServer").body, addServerBody(hosts[2], sshd.port, sshd.password))
+        compare(page.addServerWindow, null)
+        compare(gatewayHello(hosts[2]).json.host, hosts[2])
+        tryVerify(function() { return find("serverTable").rowCount === 3 }, 10000)
+        compare(menu.get(2).menuChildren.length, 3)
+        compare(messages.texts("error"), [])
+    }
+
+    function test_failed_login_returns_to_editing_data() {
+        return [
+            { tag: "edited row with port 2222", port: 2222, password: "" },
+            { tag: "wrong password", port: 0, password: "wrong-password" }
+        ]
+    }
+
+    function test_failed_login_returns_to_editing(data) {
+        var port = data.port || sshd.port
+        var password = data.password || sshd.password
+        demoRequest("/quenta/addServer", addServerBody(hosts[0], port, password))
+        var page = openPage("demo", "kxt2025")
+        click(cell("editLink", 0))
+        var addWindow = page.addServerWindow
+        waitForRendering(addWindow.contentItem)
+        var input = function(name) { return findChild(addWindow.contentItem, name) }
+        compare([addWindow.mode, input("ipInput").text, input("portInput").text, input("passwordInput").text],
+                [1, hosts[0], String(port), password])
+        var seq = logSeq()
+        click(input("submitButton"))
+        compare(input("submitButton").text, "修改")
+        tryVerify(function() { return addWindow.state === 0 }, 15000)
+        compare(messages.shown, [{ kind: "error", text: "连接服务器失败,请检查您填写的信息!" }])
+        verify(input("submitButton").visible)
+        verify(!input("portInput").readOnly)
+        compare(requestsSince(seq, "/quenta/addServer"), [])
+    }
+
+    Component {
+        id: addWindowComponent
+        Window_AddServer {}
+    }
+
+    function test_marker_data() {
+        return [
+            { tag: "echoed command line", chunks: ["$ echo Tolvaren_Service_Success >/dev/null\r\n$ "], completes: false },
+            { tag: "marker split over two chunks", chunks: ["正在安装...\r\nTolvaren_Ser", "vice_Success\r\n$ "], completes: true },
+            { tag: "echo line then the installer's line", chunks: ["echo Tolvaren_Service_Success\r\nTolvaren_Service_Success\r\n"], completes: true },
+            { tag: "line not ended yet", chunks: ["Tolvaren_Service_Success"], completes: false },
+            { tag: "echo split from its marker", chunks: ["$ ec", "ho Tolvaren_Service_Success\r\n"], completes: false }
+        ]
+    }
+
+    function test_marker(data) {
+        var addWindow = createTemporaryObject(addWindowComponent, null, { serverIP: hosts[0], state: 1 })
+        data.chunks.forEach(function(chunk) { addWindow.consoleOutput(chunk) })
+        compare(messages.texts("success"), data.completes ? ["新增服务器成功"] : [])
+        compare(addWindow.visible, !data.completes)
+    }
+
+    function test_installer_command_data() {
+        return [
+            { tag: "shell characters", url: "https://h/$(id);`w`&x",
+              command: "curl -O -k 'https://h/$(id);`w`&x/quenta/download/sh';chmod +x sh;./sh" },
+            { tag: "single quote", url: "https://h/'; rm -rf ~ #",
+              command: "curl -O -k 'https://h/'\\''; rm -rf ~ #/quenta/download/sh';chmod +x sh;./sh" }
+        ]
+    }
+
+    function test_installer_command(data) {
+        var address = GlobalVars.server_url
+        GlobalVars.server_url = data.url
+        var command = createTemporaryObject(addWindowComponent, null).installerCommand()
+        GlobalVars.server_url = address
+        compare(command, data.command)
+    }
+
+    function test_port_field_data() {
+        return [
+            { tag: "highest port", typed: "65535", port: "65535" },
+            { tag: "leading zeros", typed: "0080", port: "80" },
+            { tag: "emptied", typed: "", port: "0" }
+        ]
+    }
+
+    function test_port_field(data) {
+        var addWindow = createTemporaryObject(addWindowComponent, null)
+        var input = findChild(addWindow.contentItem, "portInput")
+        typeInto(input, data.typed)
+        compare(addWindow.serverPort, data.port)
+        compare(input.text, data.port)
+        // Typing is refused where the validator does not accept what it would make.
+        ;["65536", "-1", "2a"].forEach(function(text) {
+            input.text = text
+            verify(!input.acceptableInput, text)
+        })
+    }
+
+    // Both windows in both themes, at their own size and at 800x600. The images stay
+    // in the working directory for a developer to look at.
+    function test_windows_follow_the_theme_data() {
+        return [{ tag: "light", dark: false }, { tag: "dark", dark: true }]
+    }
+
+    function test_windows_follow_the_theme(data) {
+        HusTheme.isDark = data.dark
+        var page = openPage("demo", "kxt2025")
+        page.openAddServerWindow(page.user_server_list[1])
+        var shoot = function(target, name, width, height) {
+            target.width = width
+            target.height = height
+            waitForRendering(target.contentItem)
+            wait(300)
+            var image = grabImage(target.contentItem)
+            image.save("screenshot-" + name + "-" + width + "x" + height + "-" + data.tag + ".png")
+            // Background in the lower left corner, inside the frames.
+            var corner = image.pixel(14, image.height - 14)
+            var level = (corner.r + corner.g + corner.b) / 3
+            verify(data.dark ? level < 0.3 : level > 0.8, name + " background " + level)
+        }
+        ;[[1080, 760], [800, 600]].forEach(function(size) { shoot(window, "account", size[0], size[1]) })
+        ;[[560, 580], [800, 600]].forEach(function(size) { shoot(page.addServerWindow, "addserver", size[0], size[1]) })
+    }
+}
