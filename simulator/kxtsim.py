@@ -31,6 +31,9 @@ def parse_args(argv):
                         help="comma-separated loopback addresses of the gateways")
     parser.add_argument("--gateway-port", type=int, default=65170)
     parser.add_argument("--root", help="folder that holds the files uploaded to the gateways")
+    parser.add_argument("--root-owner", metavar="UID:GID",
+                        help="the roots are sandboxes whose login is this account: files the "
+                             "gateways write are handed to it")
     parser.add_argument("--ssh-host", help="address of the sshd the sample servers point to")
     parser.add_argument("--ssh-port", type=int, default=22)
     parser.add_argument("--ssh-user", default="root")
@@ -45,6 +48,14 @@ def parse_args(argv):
     if not hosts:
         parser.error("--gateway-hosts names no address")
     args.hosts = hosts
+    args.owner = None
+    if args.root_owner:
+        try:
+            args.owner = tuple(int(part) for part in args.root_owner.split(":"))
+        except ValueError:
+            args.owner = ()
+        if len(args.owner) != 2:
+            parser.error("--root-owner takes UID:GID")
     return args
 
 
@@ -106,7 +117,7 @@ def main(argv):
     ssh = {"host": args.ssh_host or args.hosts[0], "port": args.ssh_port,
            "user": args.ssh_user, "password": args.ssh_password}
     sim = Sim(base_url, control_url, work_dir, root, args.hosts, args.gateway_port, ssh,
-              media_url=media_url)
+              media_url=media_url, owner=args.owner)
     platform.sim = sim
     media.sim = sim
     sim.gateways = GatewayManager(sim, args.gateway_port)
@@ -132,6 +143,8 @@ def main(argv):
         "gateway_hosts": args.hosts,
         "gateway_port": sim.gateways.port,
         "root": root,
+        "roots": {host: os.path.join(root, host) for host in args.hosts},
+        "sandboxed": args.owner is not None,
         "log": sim.requests.path,
         "cert": cert,
         "ssh": ssh,

@@ -35,7 +35,7 @@ def _host(body):
 def gateway_summary(sim, host):
     state = sim.gateway(host)
     return {"host": host, "running": host in sim.gateways.running(),
-            "components": dict(state.components), "plugins": state.plugins(),
+            "components": state.components(), "plugins": state.plugins(),
             "folder": state.folder}
 
 

@@ -30,6 +30,12 @@ class GatewayHandler(SimHandler):
     upload_paths = (UPLOAD_PATH,)
 
     def route(self, record):
+        try:
+            return self.dispatch(record)
+        except UnsafePath as error:
+            return error_response(400, "非法的文件路径: %s" % error)
+
+    def dispatch(self, record):
         if self.command not in ("POST", "GET"):
             return error_response(405, "不支持的请求方法")
         state = self.server.sim.gateway(self.local_host)
@@ -66,8 +72,8 @@ class GatewayHandler(SimHandler):
 
     @staticmethod
     def config_paths(state, name):
-        current = state.resolve("/kx_t/OfficialConfig/" + name)
-        return current, current + ".old"
+        remote = "/kx_t/OfficialConfig/" + name
+        return state.resolve(remote), state.resolve(remote + ".old")
 
     def read_config(self, state, name):
         current, backup = self.config_paths(state, name)
@@ -95,11 +101,7 @@ class GatewayHandler(SimHandler):
                 json.loads(config)
             except ValueError:
                 raise BadRequest("配置不是合法的JSON")
-        current, _backup = self.config_paths(state, name)
-        with state.lock:
-            os.makedirs(os.path.dirname(current), exist_ok=True)
-            with open(current, "wb") as out:
-                out.write(config.encode("utf-8"))
+        state.write_file("/kx_t/OfficialConfig/" + name, config.encode("utf-8"))
         return json_response({"code": 200, "message": "配置已保存"})
 
     def backup_config(self, state, name):
@@ -110,16 +112,16 @@ class GatewayHandler(SimHandler):
         with state.lock:
             if not os.path.isfile(current):
                 return json_response({"code": 200, "success": True, "message": "配置文件不存在,无需备份"})
-            with open(current, "rb") as source, open(backup, "wb") as out:
-                out.write(source.read())
+            state.write_file("/kx_t/OfficialConfig/%s.old" % name, _read(current))
         return json_response({"code": 200, "success": True, "message": "配置已备份", "backup": name + ".old"})
 
     def add_run(self, state):
+        """Checks the uploaded framework package. What the server reports as its
+        framework is what the shell then unpacks to /kx_t, not this request."""
         archive = state.resolve("/quenta/download/kx_t.tar")
         version = _archive_version(archive, "kx_t/version", gz=False) if os.path.isfile(archive) else None
         if version is None:
             return error_response(404, "没有找到可注册的 /quenta/download/kx_t.tar")
-        state.set_components({"kxt": version})
         return json_response({"code": 200, "message": "KX-T 已注册", "version": version})
 
     def upload(self, state, record):
@@ -128,26 +130,14 @@ class GatewayHandler(SimHandler):
         files = [part for part in self.parts if part.filename is not None]
         if not files:
             raise BadRequest("没有收到文件")
-        targets = []
-        try:
-            for part in files:
-                targets.append(state.resolve(part.filename))
-        except UnsafePath:
-            raise BadRequest("非法的文件路径: " + part.filename)
+        for part in files:
+            state.resolve(part.filename)
         stored = []
-        for part, target in zip(files, targets):
+        for part in files:
             state.store(part.filename, part.temp_path)
             stored.append(part.filename)
-            if _normalised(part.filename) == "quenta/download/RT.tar.gz":
-                version = _archive_version(target, "version", gz=True)
-                if version:
-                    state.set_components({"javap": version})
         record["stored"] = stored
         return json_response({"code": 200, "message": "上传成功", "files": stored})
-
-
-def _normalised(remote):
-    return "/".join(piece for piece in remote.split("/") if piece not in ("", "."))
 
 
 def _read(path):

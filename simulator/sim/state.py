@@ -7,14 +7,17 @@ import json
 import os
 import secrets
 import shutil
+import tarfile
 import threading
 import time
 
+from . import sandbox
 from .assets import Assets
 from .httpcore import FaultTable, RequestLog
 
 DATA_DIR = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "data")
 COMPONENTS = ("kxt", "javap", "java")
+COMPONENT_FILES = {"kxt": "/kx_t/version", "javap": "/java_plugin/version"}
 INSTALLED_FIELDS = ("ProjectName", "ProjectAuthor", "ProjectVersion", "ProjectDescribe",
                     "ProjectFiles", "ProjectConfig", "ProjectPrice", "isquenta")
 BOUGHT_FIELDS = ("ProjectAuthor", "ProjectVersion", "ProjectDescribe", "ProjectFiles",
@@ -48,14 +51,18 @@ class UnsafePath(Exception):
 
 
 class GatewayState:
-    """What one managed server's gateway knows. Installed plugins and configuration
-    files live as real files under the gateway's folder, exactly where uploads put
-    them, so an install through "/api/uploadfiles" shows up in the plugin list."""
+    """What one managed server's gateway knows, read from the server's root folder
+    at every request: the framework from the unpacked /kx_t, the Java plugins from
+    /java_plugin, the Java runtime from the marker yum leaves, plugins from their
+    Proj.ifo files and configurations from /kx_t/OfficialConfig/. Whatever changes
+    them (uploads, a shell in the sandbox, the control interface) shows at once.
+    In a sandbox every file the gateway writes is handed to the login account."""
 
-    def __init__(self, sim, host, sample=None):
+    def __init__(self, sim, host, sample=None, owner=None):
         self.sim = sim
         self.host = host
         self.folder = os.path.join(sim.root, host)
+        self.owner = owner
         self.lock = threading.RLock()
         self.sample = sample or {"running": False, "components": {}, "plugins": {}, "configs": {}}
         self.seed()
@@ -65,11 +72,16 @@ class GatewayState:
         return bool(self.sample.get("running"))
 
     def seed(self):
+        """The sample state on disk, keeping (or repairing) a sandbox's system part."""
         with self.lock:
-            shutil.rmtree(self.folder, ignore_errors=True)
-            os.makedirs(os.path.join(self.folder, "kx_t", "OfficialProject"))
-            os.makedirs(os.path.join(self.folder, "kx_t", "OfficialConfig"))
-            self.components = {name: self.sample.get("components", {}).get(name) for name in COMPONENTS}
+            os.makedirs(self.folder, exist_ok=True)
+            if self.owner is not None:
+                sandbox.repair_system(self.folder, self.host, self.owner)
+            sandbox.clear_operator_state(self.folder)
+            components = self.sample.get("components", {})
+            self.set_components({name: components.get(name) for name in COMPONENTS})
+            if components.get("javap"):
+                self.write_file("/root/run", b"cd /java_plugin \n./Restart\n", 0o755)
             catalogue = self.sim.server_plugin_map()
             for name, override in self.sample.get("plugins", {}).items():
                 record = {key: value for key, value in public(catalogue.get(name, {})).items()
@@ -96,7 +108,9 @@ class GatewayState:
 
     def resolve(self, remote):
         """Where the server path `remote` lives under this gateway's folder.
-        Names with '..' components, NUL bytes or backslashes are refused."""
+        Names with '..' components, NUL bytes or backslashes are refused, and so
+        is any path that leads through a symbolic link out of the folder or ends
+        in one (the sandbox's shells may plant links; the gateway runs as root)."""
         if not remote or "\x00" in remote or "\\" in remote:
             raise UnsafePath(remote)
         components = [piece for piece in remote.split("/") if piece not in ("", ".")]
@@ -111,18 +125,41 @@ class GatewayState:
             raise UnsafePath(remote)
         return target
 
-    def write_file(self, remote, data):
-        target = self.resolve(remote)
-        os.makedirs(os.path.dirname(target), exist_ok=True)
-        with open(target, "wb") as out:
-            out.write(data)
+    def make_parent(self, target):
+        relative = os.path.relpath(os.path.dirname(target), self.folder)
+        if relative != ".":
+            sandbox.make_dirs(self.folder, relative, self.owner)
 
-    def store(self, remote, temp_path):
-        """Moves an uploaded part into place and updates what the gateway reports."""
+    def hand_over(self, path):
+        if self.owner is not None:
+            os.lchown(path, *self.owner)
+
+    def write_file(self, remote, data, mode=0o644):
         with self.lock:
             target = self.resolve(remote)
-            os.makedirs(os.path.dirname(target), exist_ok=True)
+            self.make_parent(target)
+            with open(target, "wb") as out:
+                out.write(data)
+            os.chmod(target, mode)
+            self.hand_over(target)
+            return target
+
+    def read_text(self, remote, limit=4096):
+        """The start of a small file inside the root, or None when it is missing
+        or reached through a link."""
+        try:
+            with open(self.resolve(remote), "rb") as source:
+                return source.read(limit).decode("utf-8", "replace")
+        except (OSError, UnsafePath):
+            return None
+
+    def store(self, remote, temp_path):
+        """Moves an uploaded part into place."""
+        with self.lock:
+            target = self.resolve(remote)
+            self.make_parent(target)
             os.replace(temp_path, target)
+            self.hand_over(target)
             return target
 
     # -- what the endpoints read --------------------------------------------
@@ -131,12 +168,15 @@ class GatewayState:
         with self.lock:
             base = os.path.join(self.folder, "kx_t", "OfficialProject")
             records = []
-            for name in sorted(os.listdir(base)) if os.path.isdir(base) else []:
-                descriptor = os.path.join(base, name, "Proj.ifo")
+            try:
+                names = sorted(os.listdir(base)) if not os.path.islink(base) else []
+            except OSError:
+                names = []
+            for name in names:
+                text = self.read_text("/kx_t/OfficialProject/%s/Proj.ifo" % name, 1 << 20)
                 try:
-                    with open(descriptor, encoding="utf-8") as source:
-                        record = json.load(source)
-                except (OSError, ValueError):
+                    record = json.loads(text) if text is not None else None
+                except ValueError:
                     continue
                 if not isinstance(record, dict):
                     continue
@@ -151,25 +191,79 @@ class GatewayState:
                 return entry.get("_config", {}).get("form", "base64")
         return "base64"
 
-    def component_info(self, name):
+    def version(self, name):
+        """The installed version of a component as the files show it, or None."""
+        if name == "java":
+            text = self.read_text("/" + sandbox.JAVA_RELEASE) or ""
+            for line in text.splitlines():
+                key, _, value = line.partition("=")
+                if key.strip() == "JAVA_VERSION":
+                    return value.strip().strip('"') or None
+            return None
+        text = self.read_text(COMPONENT_FILES[name], 64)
+        return text.strip() or None if text is not None else None
+
+    def components(self):
         with self.lock:
-            version = self.components.get(name)
-            if version is None:
-                return None
-            return {"ProjectName": name, "ProjectVersion": version}
+            return {name: self.version(name) for name in COMPONENTS}
+
+    def component_info(self, name):
+        version = self.version(name)
+        return None if version is None else {"ProjectName": name, "ProjectVersion": version}
 
     def set_components(self, values):
+        """Installs (unpacks the real package of that version) or removes components,
+        as an operator's commands would."""
         with self.lock:
             for name, version in values.items():
-                if name in COMPONENTS:
-                    self.components[name] = None if version in (None, "") else str(version)
+                if name not in COMPONENTS:
+                    continue
+                version = None if version in (None, "") else str(version)
+                if name == "java":
+                    self.remove("/" + sandbox.JAVA_RELEASE)
+                    if version:
+                        self.write_file("/" + sandbox.JAVA_RELEASE, ('JAVA_VERSION="%s"\n' % version).encode())
+                elif name == "kxt":
+                    self.remove(COMPONENT_FILES["kxt"])
+                    if version:
+                        self.unpack(self.sim.assets.kxt_package(version, 0), "/", "r:")
+                else:
+                    self.remove("/java_plugin")
+                    if version:
+                        self.unpack(self.sim.assets.javap_package(version, 0), "/java_plugin", "r:gz")
+
+    def remove(self, remote):
+        try:
+            target = self.resolve(remote)
+        except UnsafePath:
+            return
+        if os.path.isdir(target):
+            shutil.rmtree(target, ignore_errors=True)
+        elif os.path.lexists(target):
+            os.unlink(target)
+
+    def unpack(self, archive, remote_dir, mode):
+        target = self.resolve(remote_dir) if remote_dir != "/" else self.folder
+        os.makedirs(target, exist_ok=True)
+        self.hand_over(target)
+        with tarfile.open(archive, mode) as tar:
+            members = tar.getmembers()
+            tar.extractall(target, members=members, filter="data")
+        for member in members:
+            self.hand_over(os.path.join(target, member.name))
+            parent = os.path.dirname(member.name)
+            while parent:
+                self.hand_over(os.path.join(target, parent))
+                parent = os.path.dirname(parent)
 
 
 class Sim:
     def __init__(self, base_url, control_url, work_dir, root, hosts, gateway_port, ssh,
-                 media_url=""):
+                 media_url="", owner=None):
         self.base_url = base_url
         self.media_url = media_url
+        # The login account of the sandboxed roots (uid, gid), or None without them.
+        self.owner = owner
         self.control_url = control_url
         self.work_dir = work_dir
         self.root = root
@@ -217,9 +311,9 @@ class Sim:
                 self.accounts[account["username"]] = account
             self.gateway_states = {}
             for host, sample in zip(self.hosts, samples):
-                self.gateway_states[host] = GatewayState(self, host, sample["gateway"])
+                self.gateway_states[host] = GatewayState(self, host, sample["gateway"], self.owner)
             for host in self.hosts[len(samples):]:
-                self.gateway_states[host] = GatewayState(self, host)
+                self.gateway_states[host] = GatewayState(self, host, owner=self.owner)
             for name in os.listdir(self.root):
                 if name not in self.gateway_states:
                     shutil.rmtree(os.path.join(self.root, name), ignore_errors=True)

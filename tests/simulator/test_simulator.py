@@ -423,18 +423,24 @@ class GatewayTests(SimTestCase):
         with self.assertRaises(ConnectionRefusedError):
             gateway(third, "/api/hello")
 
-    def test_uploaded_archives_register_the_framework_and_the_java_plugins(self):
+    def test_components_are_what_the_server_folder_holds(self):
         host = SIM.hosts[1]
-        kxt = platform("/quenta/download/all", {"key": "kxt"}).body
-        javap = platform("/quenta/download/all", {"key": "javap"}).body
+        folder = os.path.join(SIM.state["root"], host)
         self.assertEqual(gateway(host, "/api/addrun").status, 404)
-        self.assertEqual(upload(host, [("file", "/quenta/download/kx_t.tar", kxt)]).status, 200)
-        self.assertEqual(gateway(host, "/getkxtinfo").json()["info"]["ProjectVersion"], "1.6")
-        control("/gateway/state", {"host": host, "components": {"kxt": None}})
+        for key, name, target in (("kxt", "kx_t.tar", folder), ("javap", "RT.tar.gz", os.path.join(folder, "java_plugin"))):
+            upload(host, [("file", "/quenta/download/" + name, platform("/quenta/download/all", {"key": key}).body)])
+            with tarfile.open(os.path.join(folder, "quenta", "download", name)) as tar:
+                tar.extractall(target, filter="data")
         self.assertEqual(gateway(host, "/api/addrun").status, 200)
-        self.assertEqual(gateway(host, "/getkxtinfo").json()["info"]["ProjectVersion"], "1.6")
-        upload(host, [("file", "/quenta/download/RT.tar.gz", javap)])
         self.assertEqual(gateway(host, "/getjavapinfo").json()["info"]["ProjectVersion"], "3.2")
+        os.unlink(os.path.join(folder, "kx_t", "version"))
+        self.assertIsNone(gateway(host, "/getkxtinfo").json()["info"])
+        # The folder may belong to a sandboxed shell: links out of it are not followed.
+        secret = os.path.join(SIM.folder, "secret")
+        with open(secret, "w") as out:
+            out.write("9.9\n")
+        os.symlink(secret, os.path.join(folder, "kx_t", "version"))
+        self.assertIsNone(gateway(host, "/getkxtinfo").json()["info"])
 
     def test_uploads_land_at_their_path_under_the_gateway_folder(self):
         host = SIM.hosts[1]
