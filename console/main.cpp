@@ -1,12 +1,11 @@
 #include "registration.h"
 
-#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QQmlApplicationEngine>
 #include <QQuickWindow>
 #include <QSGRendererInterface>
 
-#include "husapp.h"
+#include "kxtapp.h"
 
 int main(int argc, char *argv[])
 {
@@ -23,17 +22,5 @@ int main(int argc, char *argv[])
     registerConsoleTypes();
 
     QQmlApplicationEngine engine;
-    HusApp::initialize(&engine);
-
-    const QUrl url(QStringLiteral("qrc:/main.qml"));
-    QObject::connect(
-        &engine, &QQmlApplicationEngine::objectCreated, &app,
-        [url](QObject *obj, const QUrl &objUrl) {
-            if (!obj && url == objUrl)
-                QCoreApplication::exit(-1);
-        },
-        Qt::QueuedConnection);
-    engine.load(url);
-
-    return app.exec();
+    return KxtApp::run(engine);
 }

@@ -6,6 +6,7 @@
 #include "filetransfer.h"
 #include "jsonhighlighter.h"
 #include "jsonprocessor.h"
+#include "kxtapp.h"
 #include "qmltool.h"
 #include "sshmanager.h"
 
@@ -45,6 +46,7 @@ void trustExtraAuthorities()
 void registerConsoleTypes()
 {
     trustExtraAuthorities();
+    KxtApp::registerTypes();
     qmlRegisterType<JsonHighlighter>("JsonEditor", 1, 0, "JsonHighlighter");
     qmlRegisterType<JsonProcessor>("JsonEditor", 1, 0, "JsonProcessor");
     qmlRegisterSingletonInstance("SSHManager", 1, 0, "SSHManager", SSHManager::instance());

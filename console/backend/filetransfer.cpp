@@ -7,11 +7,15 @@
 #include <QHttpMultiPart>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLoggingCategory>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QSslConfiguration>
 
 namespace {
+
+// Every download's status code, for following the console's traffic in its log.
+Q_LOGGING_CATEGORY(lcStatus, "kxt.transfer.status")
 
 // A quote or a line break in the name would end the header early and let the rest
 // of the name pose as headers or body; browsers percent-encode exactly these three.
@@ -130,11 +134,9 @@ void FileTransfer::finishDownload(const QString &tag)
         outputFile->close();
     }
 
-#ifndef KXT_UPDATER
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (status.isValid())
-        qDebug() << "HTTP Status Code:" << status.toInt();
-#endif
+        qCDebug(lcStatus) << "HTTP Status Code:" << status.toInt();
 
     bool success = reply->error() == QNetworkReply::NoError;
     QString message = success ? tag : reply->errorString();

@@ -16,8 +16,8 @@ class QNetworkRequest;
 // the last argument, which successful downloads and every sent upload report as
 // their completion message.
 //
-// Build with KXT_UPDATER defined (the updater does) to leave out the
-// "HTTP Status Code:" debug line that the console writes for every download.
+// Each download's "HTTP Status Code:" line goes to the logging category
+// kxt.transfer.status, which a program may switch off.
 class FileTransfer : public QObject
 {
     Q_OBJECT

@@ -1,5 +1,7 @@
 import QtQuick 2.15
 import QtTest 1.15
+import HuskarUI.Basic 1.0
+import KxtShared 1.0
 import "qrc:/Component"
 
 Item {
@@ -18,6 +20,11 @@ Item {
     Component {
         id: spinnerComponent
         BusyIndicator {}
+    }
+
+    Component {
+        id: barComponent
+        CustomProgressBar {}
     }
 
     TestCase {
@@ -114,6 +121,49 @@ Item {
             verify(turned > 0, "it turns");
             verify(Math.abs(turned - expected) < expected * 0.5 + 3,
                    "turned " + turned + " degrees, expected about " + expected);
+        }
+    }
+
+    TestCase {
+        name: "CustomProgressBar"
+        when: windowShown
+
+        function cleanup() {
+            HusTheme.isDark = false;
+        }
+
+        function test_fill_data() {
+            return [
+                { tag: "default size, empty", value: 0, fill: 0, label: "0%" },
+                { tag: "30 per cent of 350", width: 350, value: 30, fill: 105, label: "30%" },
+                { tag: "other range", width: 100, max: 200, value: 50, fill: 25, label: "50%" },
+                { tag: "offset range", width: 200, min: 50, max: 150, value: 100, fill: 100, label: "100%" },
+                { tag: "fraction dropped", width: 100, value: 45.6, fill: 45, label: "45%" },
+                { tag: "beyond the maximum stays in the track", width: 350, value: 130, fill: 350, label: "130%" },
+                { tag: "below the minimum draws nothing", width: 350, value: -5, fill: 0, label: "-5%" },
+                { tag: "empty range", width: 350, max: 0, value: 0, fill: 0, label: "0%" }
+            ];
+        }
+
+        function test_fill(data) {
+            const bar = createTemporaryObject(barComponent, root, { minimumValue: data.min || 0,
+                                                                   maximumValue: data.max === undefined ? 100 : data.max });
+            if (data.width)
+                bar.width = data.width;
+            compare(bar.width, data.width || 120);
+            compare(bar.height, 12);
+            bar.currentValue = data.value;
+            compare(findChild(bar, "fill").width, data.fill);
+            compare(findChild(bar, "label").text, data.label);
+        }
+
+        function test_label_stays_readable_in_the_dark_theme() {
+            const label = findChild(createTemporaryObject(barComponent, root), "label");
+            const light = String(label.color);
+            HusTheme.isDark = true;
+            compare(label.color, HusTheme.Primary.colorTextBase);
+            verify(String(label.color) !== light);
+            compare(label.style, Text.Outline);
         }
     }
 }

@@ -107,39 +107,4 @@ Item {
             tryVerify(() => !findChild(row, "name").truncated, 1000);
         }
     }
-
-    TestCase {
-        name: "CustomProgressBar"
-        when: windowShown
-
-        property Component barComponent: Qt.createComponent("qrc:/Component/CustomProgressBar.qml")
-
-        function test_default_size() {
-            const bar = createTemporaryObject(barComponent, root);
-            verify(bar, barComponent.errorString());
-            compare(bar.width, 120);
-            compare(bar.height, 12);
-            compare(findChild(bar, "fill").width, 0);
-            compare(findChild(bar, "label").text, "0%");
-        }
-
-        function test_fill_data() {
-            return [
-                { tag: "30 per cent of 350", width: 350, min: 0, max: 100, value: 30, fill: 105, label: "30%" },
-                { tag: "other range", width: 100, min: 0, max: 200, value: 50, fill: 25, label: "50%" },
-                { tag: "offset range", width: 200, min: 50, max: 150, value: 100, fill: 100, label: "100%" },
-                { tag: "fraction dropped", width: 100, min: 0, max: 100, value: 45.6, fill: 45, label: "45%" },
-                { tag: "full", width: 350, min: 0, max: 100, value: 100, fill: 350, label: "100%" },
-                { tag: "empty range", width: 350, min: 0, max: 0, value: 0, fill: 0, label: "0%" }
-            ];
-        }
-
-        function test_fill(data) {
-            const bar = createTemporaryObject(barComponent, root,
-                                              { width: data.width, height: 30, minimumValue: data.min, maximumValue: data.max });
-            bar.currentValue = data.value;
-            compare(findChild(bar, "fill").width, data.fill);
-            compare(findChild(bar, "label").text, data.label);
-        }
-    }
 }

@@ -73,7 +73,8 @@ private:
 };
 
 // Lines the window logs: "状态: <label>" whenever the label changes, "消息[kind]: <text>"
-// for every notice, "下载: <url>" when the download starts.
+// for every notice, "下载: <url>" when the download starts; and the transfer service's
+// status-code line, which Renewer must keep quiet.
 QStringList windowLog(const QByteArray &output)
 {
     QStringList lines;
@@ -82,6 +83,8 @@ QStringList windowLog(const QByteArray &output)
         const int at = line.indexOf(marker);
         if (at >= 0)
             lines << line.mid(at + marker.size()).trimmed();
+        else if (line.contains(QLatin1String("HTTP Status Code")))
+            lines << line.trimmed();
     }
     return lines;
 }

@@ -3,13 +3,14 @@ import QtQuick.Window 2.15
 import DelegateUI 1.0
 import FileTransfer 1.0
 import Unzip 1.0
-import "Component"
+import Platform 1.0
+import KxtShared 1.0
 
 DelWindow {
     id: window
 
     // The platform the console uses when started without a service line of its own.
-    readonly property string defaultBaseUrl: "https://api.kxt.example"
+    readonly property string defaultBaseUrl: Platform.defaultUrl
     readonly property string packagePath: "download/Kxtbundle.zip"
     property bool extractionFailed: false
 

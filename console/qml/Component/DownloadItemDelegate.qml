@@ -1,6 +1,7 @@
 import QtQuick 2.15
 import QtQuick.Layouts 1.15
 import HuskarUI.Basic 1.0
+import KxtShared 1.0
 
 // One row of the transfer queue: name, elapsed time, percentage and state over a
 // fill that grows with the transfer and turns green or red when the task ends.

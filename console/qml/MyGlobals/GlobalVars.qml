@@ -2,17 +2,18 @@ pragma Singleton
 import QtQuick 2.15
 import QmlTool 1.0
 import ServiceLines 1.0
+import Platform 1.0
 
 QtObject {
     id: globals
 
     // The two service lines of the login page; KXT_SERVER_URL replaces the first.
     property var serverLines: [
-        { label: "高速线路", value: ServiceLines.overrideUrl !== "" ? ServiceLines.overrideUrl : "https://api.kxt.example" },
+        { label: "高速线路", value: ServiceLines.overrideUrl !== "" ? ServiceLines.overrideUrl : Platform.defaultUrl },
         { label: "备用线路", value: "https://backup.kxt.example" }
     ]
 
-    property string tool_version: "2.8"
+    readonly property string tool_version: Platform.version
     property var all_Version: null
     property string server_url: serverLines[0].value
 

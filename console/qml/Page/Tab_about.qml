@@ -1,11 +1,12 @@
 import QtQuick 2.15
 import QtQuick.Controls 2.15
 import HuskarUI.Basic 1.0
+import Platform 1.0
 
 Item {
     id: root
 
-    readonly property string docsUrl: "https://api.kxt.example/docs/#/"
+    readonly property string docsUrl: Platform.defaultUrl + "/docs/#/"
     readonly property string groupUrl: "https://qm.qq.com/q/KxtJiaoLiuQun"
 
     ShaderEffect {

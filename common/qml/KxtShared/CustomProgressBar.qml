@@ -1,6 +1,7 @@
 import QtQuick 2.15
 import HuskarUI.Basic 1.0
 
+// A rounded bar with its percentage written over it.
 Item {
     id: bar
 
@@ -41,5 +42,8 @@ Item {
         font.pixelSize: 12
         font.family: HusTheme.Primary.fontPrimaryFamily
         color: HusTheme.Primary.colorTextBase
+        // The dark theme's light text would fade into the light grey track.
+        style: HusTheme.isDark ? Text.Outline : Text.Normal
+        styleColor: "#404040"
     }
 }
