@@ -164,7 +164,12 @@ Item {
 
             objectName: "formatButton"
             text: "格式化"
-            onClicked: textArea.text = processor.formatJson(textArea.text)
+            // Text that does not parse stays as typed; the error label already names its fault.
+            onClicked: {
+                const formatted = processor.formatJson(textArea.text);
+                if (formatted !== "")
+                    textArea.text = formatted;
+            }
         }
 
         HusButton {
