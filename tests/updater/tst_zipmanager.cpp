@@ -52,6 +52,16 @@ private:
     QObject context;
 };
 
+// One extraction from start to finish; what the manager reported.
+QStringList extract(ZipManager &manager, const QString &zip, const QString &dest)
+{
+    Recorder recorder(&manager);
+    manager.unzipAsync(zip, dest);
+    if (!recorder.waitFinished())
+        recorder.events << QStringLiteral("no finish within 10 s");
+    return recorder.events;
+}
+
 void writeFile(const QString &path, const QByteArray &data)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
@@ -91,19 +101,18 @@ private slots:
     void extractsEntriesAndReportsProgress();
     void unreadableArchiveReportsOpenFailure_data();
     void unreadableArchiveReportsOpenFailure();
-    void failedEntriesAreReportedAndSkipped_data();
-    void failedEntriesAreReportedAndSkipped();
+    void troublesomeEntriesAreReportedAndSkipped_data();
+    void troublesomeEntriesAreReportedAndSkipped();
     void corruptEntryDataIsNotReportedAsWritten();
     void shortWriteIsReported();
-    void unsafeEntriesAreRefused_data();
-    void unsafeEntriesAreRefused();
-    void existingFilesAndLinksAreReplaced();
     void secondExtractionWhileRunningIsRefused();
     void nextExtractionMayStartFromFinishedHandler();
     void destroyingManagerWaitsForExtraction();
 
 private:
     QString archive(const QList<ZipEntry> &entries, NameEncoding encoding = NameEncoding::Utf8Flag);
+    // %d in an expected line stands for the destination's absolute path.
+    QStringList expand(QStringList lines) const;
 
     std::unique_ptr<QTemporaryDir> sandbox;
     std::unique_ptr<QTemporaryDir> archives;
@@ -129,6 +138,13 @@ QString TestZipManager::archive(const QList<ZipEntry> &entries, NameEncoding enc
     if (!writeZip(path, entries, encoding))
         qFatal("could not write test archive %s", qPrintable(path));
     return path;
+}
+
+QStringList TestZipManager::expand(QStringList lines) const
+{
+    for (QString &line : lines)
+        line.replace(QLatin1String("%d"), QDir(destPath).absolutePath());
+    return lines;
 }
 
 void TestZipManager::extractsEntriesAndReportsProgress_data()
@@ -173,11 +189,7 @@ void TestZipManager::extractsEntriesAndReportsProgress()
     QFETCH(QStringList, expected);
 
     ZipManager manager;
-    Recorder recorder(&manager);
-    manager.unzipAsync(archive(entriesNamed(names), encoding), destPath);
-    QVERIFY(recorder.waitFinished());
-    QCOMPARE(recorder.events, expected);
-
+    QCOMPARE(extract(manager, archive(entriesNamed(names), encoding), destPath), expected);
     for (const QString &name : names) {
         const QString path = destPath + QLatin1Char('/') + name;
         if (name.endsWith(QLatin1Char('/')))
@@ -210,57 +222,82 @@ void TestZipManager::unreadableArchiveReportsOpenFailure()
     QFETCH(bool, exists);
 
     ZipManager manager;
-    Recorder recorder(&manager);
-    manager.unzipAsync(archive(entriesNamed({"a.txt"})), destPath);
-    QVERIFY(recorder.waitFinished());
-    QCOMPARE(manager.progress(), 100);
-
+    extract(manager, archive(entriesNamed({"a.txt"})), destPath);
     const QString path = archives->filePath(QStringLiteral("bad.zip"));
     if (exists)
         writeFile(path, bytes);
-    recorder.events.clear();
-    manager.unzipAsync(path, destPath);
-    QVERIFY(recorder.waitFinished());
-    QCOMPARE(recorder.events, (QStringList{"error 无法打开ZIP文件", "finished"}));
+    QCOMPARE(extract(manager, path, destPath), (QStringList{"error 无法打开ZIP文件", "finished"}));
     QCOMPARE(manager.progress(), 100);
 }
 
-void TestZipManager::failedEntriesAreReportedAndSkipped_data()
+void TestZipManager::troublesomeEntriesAreReportedAndSkipped_data()
 {
-    QTest::addColumn<QList<ZipEntry>>("entries");
+    // Each archive is a.txt, the troublesome entry, c.txt; %s in the entry stands for the sandbox.
+    QTest::addColumn<ZipEntry>("entry");
     QTest::addColumn<Prepare>("prepare");
-    QTest::addColumn<QStringList>("expected"); // %1 stands for the destination's absolute path
-    QTest::addColumn<QStringList>("kept");     // what was there before and must still be
+    QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<QStringList>("kept"); // what was there before and must still be
+
+    const auto none = Prepare([](const QDir &) {});
+    const auto unsafe = [&](const char *tag, const ZipEntry &entry) {
+        QTest::newRow(tag) << entry << none
+                           << QStringList{"progress 33", "error 不安全的路径，已跳过: " + entry.name,
+                                          "progress 66", "error " + summary, "finished"}
+                           << QStringList{};
+    };
+    unsafe("parent step", ZipEntry::file("../evil.txt"));
+    unsafe("parent steps past a folder", ZipEntry::file("sub/../../evil.txt"));
+    unsafe("parent step staying inside", ZipEntry::file("sub/../evil.txt"));
+    unsafe("parent step, backslashes", ZipEntry::file("..\\evil.txt"));
+    unsafe("parent steps past a folder, backslashes", ZipEntry::file("sub\\..\\..\\evil.txt"));
+    unsafe("absolute name", ZipEntry::file("%s/evil.txt"));
+    unsafe("absolute directory", ZipEntry{"%s/evil/", {}, false, -1});
+    unsafe("root-relative, backslash", ZipEntry::file("\\evil.txt"));
+    unsafe("drive letter", ZipEntry::file("C:/evil.txt"));
+    unsafe("drive-relative", ZipEntry::file("C:evil.txt"));
+    unsafe("drive letter, backslash", ZipEntry::file("d:\\evil.txt"));
+    unsafe("empty file name", ZipEntry::file(""));
+    unsafe("file named after the destination", ZipEntry::file("./."));
+    unsafe("link to an absolute path", ZipEntry::link("link", "%s"));
+    unsafe("link to a parent", ZipEntry::link("link", "../.."));
+    unsafe("link to a file inside", ZipEntry::link("link", "a.txt"));
 
     QTest::newRow("non-empty directory where a file goes")
-        << entriesNamed({"a.txt", "b.txt", "c.txt"})
-        << Prepare([](const QDir &d) { writeFile(d.filePath("b.txt/keep"), "mine"); })
-        << QStringList{"progress 33", "error 无法删除旧文件: %1/b.txt", "progress 66", "error " + summary, "finished"}
+        << ZipEntry::file("b.txt") << Prepare([](const QDir &d) { writeFile(d.filePath("b.txt/keep"), "mine"); })
+        << QStringList{"progress 33", "error 无法删除旧文件: %d/b.txt", "progress 66", "error " + summary, "finished"}
         << QStringList{"b.txt/keep"};
     QTest::newRow("file where a directory goes")
-        << entriesNamed({"a.txt", "sub/b.txt"})
-        << Prepare([](const QDir &d) { writeFile(d.filePath("sub"), "mine"); })
-        << QStringList{"progress 50", "error 无法创建目录: %1/sub", "error " + summary, "finished"}
+        << ZipEntry::file("sub/b.txt") << Prepare([](const QDir &d) { writeFile(d.filePath("sub"), "mine"); })
+        << QStringList{"progress 33", "error 无法创建目录: %d/sub", "progress 66", "error " + summary, "finished"}
         << QStringList{"sub"};
     const QString longName(300, QLatin1Char('n'));
     QTest::newRow("name too long to create")
-        << entriesNamed({longName, "a.txt"}) << Prepare([](const QDir &) {})
-        << QStringList{"error 无法写入文件: %1/" + longName, "progress 50", "error " + summary, "finished"}
+        << ZipEntry::file(longName) << none
+        << QStringList{"progress 33", "error 无法写入文件: %d/" + longName, "progress 66", "error " + summary, "finished"}
         << QStringList{};
-    ZipEntry lzma{"packed.bin", "pretend this is LZMA", false, 14};
     QTest::newRow("entry that cannot be opened")
-        << QList<ZipEntry>{lzma, ZipEntry::file("a.txt")}
+        << ZipEntry{"packed.bin", "pretend this is LZMA", false, 14}
         << Prepare([](const QDir &d) { writeFile(d.filePath("packed.bin"), "mine"); })
-        << QStringList{"error 无法打开ZIP中的文件: packed.bin", "progress 50", "error " + summary, "finished"}
+        << QStringList{"progress 33", "error 无法打开ZIP中的文件: packed.bin", "progress 66", "error " + summary, "finished"}
         << QStringList{"packed.bin"};
+    QTest::newRow("old file and a link out are replaced")
+        << ZipEntry::file("b.txt")
+        << Prepare([](const QDir &d) {
+               writeFile(d.filePath("a.txt"), QByteArray(10000, 'o'));
+               QVERIFY(QFile::link(d.filePath("../outside.txt"), d.filePath("b.txt")));
+           })
+        << QStringList{"progress 33", "progress 66", "progress 100", "finished"} << QStringList{};
 }
 
-void TestZipManager::failedEntriesAreReportedAndSkipped()
+void TestZipManager::troublesomeEntriesAreReportedAndSkipped()
 {
-    QFETCH(QList<ZipEntry>, entries);
+    QFETCH(ZipEntry, entry);
     QFETCH(Prepare, prepare);
     QFETCH(QStringList, expected);
     QFETCH(QStringList, kept);
+    for (QString *text : {&entry.name, &expected[1]})
+        text->replace(QLatin1String("%s"), sandbox->path());
+    entry.data.replace("%s", sandbox->path().toUtf8());
 
     const QDir dest(destPath);
     prepare(dest);
@@ -269,15 +306,18 @@ void TestZipManager::failedEntriesAreReportedAndSkipped()
         before.insert(path, readFile(dest.filePath(path)));
 
     ZipManager manager;
-    Recorder recorder(&manager);
-    manager.unzipAsync(archive(entries), destPath);
-    QVERIFY(recorder.waitFinished());
-    for (QString &line : expected)
-        line.replace(QLatin1String("%1"), QDir(destPath).absolutePath());
-    QCOMPARE(recorder.events, expected);
+    QCOMPARE(extract(manager, archive({ZipEntry::file("a.txt"), entry, ZipEntry::file("c.txt")}), destPath),
+             expand(expected));
     for (const QString &path : kept)
         QCOMPARE(readFile(dest.filePath(path)), before.value(path));
-    QCOMPARE(readFile(dest.filePath("a.txt")), QByteArray("content of a.txt"));
+    for (const char *name : {"a.txt", "c.txt"})
+        QCOMPARE(readFile(dest.filePath(name)), "content of " + QByteArray(name));
+    // Nothing lands outside the destination, and nothing inside it links anywhere.
+    const QStringList all = tree(sandbox->path());
+    QCOMPARE(all.filter(QRegularExpression("^(?!dest/)")), (QStringList{"cwd", "dest"}));
+    for (const QString &path : all)
+        QVERIFY2(!QFileInfo(sandbox->filePath(path)).isSymLink() && !path.contains("evil"), qPrintable(path));
+    QVERIFY(!QFileInfo::exists(QDir::rootPath() + "evil.txt"));
 }
 
 void TestZipManager::corruptEntryDataIsNotReportedAsWritten()
@@ -297,18 +337,13 @@ void TestZipManager::corruptEntryDataIsNotReportedAsWritten()
     file.close();
 
     ZipManager manager;
-    Recorder recorder(&manager);
-    manager.unzipAsync(path, destPath);
-    QVERIFY(recorder.waitFinished());
-    const QString target = QDir(destPath).absoluteFilePath("big.txt");
-    QCOMPARE(recorder.events, (QStringList{"error 文件写入不完整: " + target, "progress 50",
-                                           "error " + summary, "finished"}));
+    QCOMPARE(extract(manager, path, destPath),
+             expand({"error 文件写入不完整: %d/big.txt", "progress 50", "error " + summary, "finished"}));
 }
 
 void TestZipManager::shortWriteIsReported()
 {
-    const QByteArray big(1024 * 1024, 'x');
-    const QString path = archive({ZipEntry::file("a.txt"), ZipEntry::file("big.bin", big)});
+    const QString path = archive({ZipEntry::file("a.txt"), ZipEntry::file("big.bin", QByteArray(1024 * 1024, 'x'))});
 
     // A file-size limit on this process makes the disk refuse the rest of big.bin.
     constexpr rlim_t limit = 64 * 1024;
@@ -318,75 +353,13 @@ void TestZipManager::shortWriteIsReported()
     rlimit capped = saved;
     capped.rlim_cur = limit;
     QCOMPARE(setrlimit(RLIMIT_FSIZE, &capped), 0);
-
     ZipManager manager;
-    Recorder recorder(&manager);
-    manager.unzipAsync(path, destPath);
-    const bool finished = recorder.waitFinished();
+    const QStringList events = extract(manager, path, destPath);
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
 
-    QVERIFY(finished);
-    const QString target = QDir(destPath).absoluteFilePath("big.bin");
-    QCOMPARE(recorder.events, (QStringList{"progress 50", "error 文件写入不完整: " + target,
-                                           "error " + summary, "finished"}));
-    QCOMPARE(QFileInfo(target).size(), qint64(limit));
-}
-
-void TestZipManager::unsafeEntriesAreRefused_data()
-{
-    QTest::addColumn<ZipEntry>("unsafe"); // %1 in a name or link target stands for the sandbox
-
-    QTest::newRow("parent step") << ZipEntry::file("../evil.txt");
-    QTest::newRow("parent steps past a folder") << ZipEntry::file("sub/../../evil.txt");
-    QTest::newRow("parent step staying inside") << ZipEntry::file("sub/../evil.txt");
-    QTest::newRow("parent step, backslashes") << ZipEntry::file("..\\evil.txt");
-    QTest::newRow("parent steps past a folder, backslashes") << ZipEntry::file("sub\\..\\..\\evil.txt");
-    QTest::newRow("absolute name") << ZipEntry::file("%1/evil.txt");
-    QTest::newRow("absolute directory") << ZipEntry{"%1/evil/", {}, false, -1};
-    QTest::newRow("root-relative, backslash") << ZipEntry::file("\\evil.txt");
-    QTest::newRow("drive letter") << ZipEntry::file("C:/evil.txt");
-    QTest::newRow("drive-relative") << ZipEntry::file("C:evil.txt");
-    QTest::newRow("drive letter, backslash") << ZipEntry::file("d:\\evil.txt");
-    QTest::newRow("empty file name") << ZipEntry::file("");
-    QTest::newRow("file named after the destination") << ZipEntry::file("./.");
-    QTest::newRow("link to an absolute path") << ZipEntry::link("link", "%1");
-    QTest::newRow("link to a parent") << ZipEntry::link("link", "../..");
-    QTest::newRow("link to a file inside") << ZipEntry::link("link", "ok1.txt");
-}
-
-void TestZipManager::unsafeEntriesAreRefused()
-{
-    QFETCH(ZipEntry, unsafe);
-    unsafe.name = unsafe.name.contains("%1") ? unsafe.name.arg(sandbox->path()) : unsafe.name;
-    unsafe.data = unsafe.data.replace("%1", sandbox->path().toUtf8());
-
-    ZipManager manager;
-    Recorder recorder(&manager);
-    manager.unzipAsync(archive({ZipEntry::file("ok1.txt"), unsafe, ZipEntry::file("ok2.txt")}), destPath);
-    QVERIFY(recorder.waitFinished());
-    QCOMPARE(recorder.events, (QStringList{"progress 33", "error 不安全的路径，已跳过: " + unsafe.name,
-                                           "progress 66", "error " + summary, "finished"}));
-    QCOMPARE(tree(sandbox->path()), (QStringList{"cwd", "dest", "dest/ok1.txt", "dest/ok2.txt"}));
-    QVERIFY(!QFileInfo::exists(QDir::rootPath() + "evil.txt"));
-}
-
-void TestZipManager::existingFilesAndLinksAreReplaced()
-{
-    const QDir dest(destPath);
-    writeFile(dest.filePath("a.txt"), QByteArray(10000, 'o'));
-    const QString outside = sandbox->filePath("outside.txt");
-    QVERIFY(QFile::link(outside, dest.filePath("b.txt")));
-
-    ZipManager manager;
-    Recorder recorder(&manager);
-    manager.unzipAsync(archive(entriesNamed({"a.txt", "b.txt"})), destPath);
-    QVERIFY(recorder.waitFinished());
-    QCOMPARE(recorder.events, (QStringList{"progress 50", "progress 100", "finished"}));
-    QCOMPARE(readFile(dest.filePath("a.txt")), QByteArray("content of a.txt"));
-    QVERIFY(!QFileInfo(dest.filePath("b.txt")).isSymLink());
-    QCOMPARE(readFile(dest.filePath("b.txt")), QByteArray("content of b.txt"));
-    QVERIFY(!QFileInfo::exists(outside));
+    QCOMPARE(events, expand({"progress 50", "error 文件写入不完整: %d/big.bin", "error " + summary, "finished"}));
+    QCOMPARE(QFileInfo(destPath + "/big.bin").size(), qint64(limit));
 }
 
 void TestZipManager::secondExtractionWhileRunningIsRefused()
@@ -399,7 +372,6 @@ void TestZipManager::secondExtractionWhileRunningIsRefused()
     }
     expected << "finished";
     const QString first = archive(entriesNamed(names));
-    const QString second = archive(entriesNamed({"other.txt"}));
     const QString otherDest = sandbox->filePath("other");
 
     ZipManager manager;
@@ -407,7 +379,7 @@ void TestZipManager::secondExtractionWhileRunningIsRefused()
     // Nothing returns to the event loop between the two calls, so the first
     // extraction's thread is certainly still running when the second arrives.
     manager.unzipAsync(first, destPath);
-    manager.unzipAsync(second, otherDest);
+    manager.unzipAsync(archive(entriesNamed({"other.txt"})), otherDest);
     QVERIFY(recorder.waitFinished());
     QCOMPARE(recorder.events, expected);
     names.sort();
@@ -417,9 +389,7 @@ void TestZipManager::secondExtractionWhileRunningIsRefused()
 
 void TestZipManager::nextExtractionMayStartFromFinishedHandler()
 {
-    const QString first = archive(entriesNamed({"a.txt"}));
     const QString second = archive(entriesNamed({"b.txt", "c.txt"}));
-
     ZipManager manager;
     Recorder recorder(&manager);
     int finishes = 0;
@@ -427,7 +397,7 @@ void TestZipManager::nextExtractionMayStartFromFinishedHandler()
         if (++finishes == 1)
             manager.unzipAsync(second, destPath);
     });
-    manager.unzipAsync(first, destPath);
+    manager.unzipAsync(archive(entriesNamed({"a.txt"})), destPath);
     QVERIFY(recorder.waitFinished(2));
     QCOMPARE(recorder.events, (QStringList{"progress 100", "finished", "progress 50", "progress 100", "finished"}));
     QCOMPARE(tree(destPath), (QStringList{"a.txt", "b.txt", "c.txt"}));
