@@ -1,5 +1,6 @@
 import QtQuick 2.15
 import QtTest 1.2
+import "qrc:/MyGlobals" 1.0
 
 // A TestCase with the simulator at hand. The simulator is shared with other tests
 // running at the same time, so tests read only the log records made after their
@@ -58,5 +59,20 @@ TestCase {
     function injectFault(fault) {
         var answer = done(sim.control("/fault", fault))
         compare(answer.status, 200, answer.text)
+    }
+
+    // For tests that hold the simulator lock: fresh simulator state, the console
+    // signed in as the demo account and its messages going to `messages`.
+    // Returns the log position the test's own requests follow.
+    function resetAndSignIn(messages) {
+        compare(done(sim.control("/reset")).status, 200, "simulator reset")
+        knownSeq = 0 // the reset empties the log
+        var login = done(sim.platform("/login", { username: "demo", password: "kxt2025" }))
+        compare(login.status, 200, login.text)
+        GlobalVars.server_url = sim.baseUrl
+        GlobalVars.token = login.json.token
+        GlobalVars.msg_control = messages
+        messages.clear()
+        return logSeq()
     }
 }

@@ -1,6 +1,8 @@
 import QtQuick 2.15
 import QtTest 1.2
 import KxtTest 1.0
+import "../../common/Items.js" as Items
+import "../../console/common"
 
 Item {
     width: 860
@@ -11,14 +13,16 @@ Item {
         anchors.fill: parent
     }
 
-    SimSession { id: sim }
+    MessageRecorder { id: messages }
 
-    TestCase {
+    SimTestCase {
         name: "TabSupport"
         when: windowShown
 
+        property int seq: 0
+
         function init() {
-            sim.start(this)
+            seq = resetAndSignIn(messages)
             OpenedUrls.clear()
             loader.source = "qrc:/Page/Tab_support.qml"
             tryCompare(loader, "status", Loader.Ready)
@@ -28,21 +32,10 @@ Item {
             loader.source = ""
         }
 
-        function findByText(item, text) {
-            if (item.text === text)
-                return item
-            for (let i = 0; i < item.children.length; ++i) {
-                const found = findByText(item.children[i], text)
-                if (found)
-                    return found
-            }
-            return null
-        }
-
         function payButton(offer, channel) {
             const card = findChild(loader.item, "offer_" + offer)
             verify(card, "card " + offer)
-            const button = findByText(card, channel)
+            const button = Items.withText(card, channel)
             verify(button, channel + " on " + offer)
             return button
         }
@@ -61,32 +54,30 @@ Item {
             const button = payButton(data.offer, data.channel)
             mouseClick(button)
             tryVerify(() => OpenedUrls.urls.length === 1, 5000, "the payment page is handed to the browser")
-            const orders = sim.requests(this, "/zf/create")
+            const orders = requestsSince(seq, "/zf/create")
             compare(orders.length, 1)
             compare(orders[0].method, "POST")
             compare(orders[0].body.type, data.type)
             compare(orders[0].body.price, data.price)
             const page = OpenedUrls.urls[0]
             verify(page.indexOf("https") === 0 && page.indexOf("/zf/pay/") !== -1, page)
-            compare(sim.messages.texts("error"), [])
+            compare(messages.texts("error"), [])
         }
 
         function test_refused_order_shows_the_service_text() {
-            const config = sim.control("/config", { payment_error: "支付通道维护中，请稍后再试" })
-            tryVerify(() => config.done, 5000)
+            done(sim.control("/config", { payment_error: "支付通道维护中，请稍后再试" }))
             mouseClick(payButton("小杯咖啡", "支付宝"))
-            tryVerify(() => sim.messages.shown.length > 0, 5000)
-            compare(sim.messages.texts("error"), ["请求失败!支付通道维护中，请稍后再试"])
+            tryVerify(() => messages.shown.length > 0, 5000)
+            compare(messages.texts("error"), ["请求失败!支付通道维护中，请稍后再试"])
             wait(100)
             compare(OpenedUrls.urls.length, 0, "a text answer is not opened")
         }
 
         function test_failed_order_shows_the_error() {
-            const fault = sim.control("/fault", { path: "/zf/create", status: 502, times: 1 })
-            tryVerify(() => fault.done, 5000)
+            injectFault({ path: "/zf/create", status: 502, times: 1 })
             mouseClick(payButton("中杯咖啡", "微信"))
-            tryVerify(() => sim.messages.shown.length > 0, 5000)
-            compare(sim.messages.texts("error"), ["请求失败!请求失败，状态码: 502"])
+            tryVerify(() => messages.shown.length > 0, 5000)
+            compare(messages.texts("error"), ["请求失败!请求失败，状态码: 502"])
             compare(OpenedUrls.urls.length, 0)
         }
 

@@ -1,0 +1,27 @@
+.pragma library
+
+// Searches of a window's item tree, depth first in child order, the root included.
+
+function all(root, test, found) {
+    found = found || []
+    if (test(root))
+        found.push(root)
+    for (var i = 0; i < root.children.length; ++i)
+        all(root.children[i], test, found)
+    return found
+}
+
+function first(root, test) {
+    if (test(root))
+        return root
+    for (var i = 0; i < root.children.length; ++i) {
+        var hit = first(root.children[i], test)
+        if (hit)
+            return hit
+    }
+    return null
+}
+
+function withText(root, text) {
+    return first(root, function (item) { return item.text === text })
+}
