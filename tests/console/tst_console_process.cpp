@@ -1,240 +1,106 @@
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QSignalSpy>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QtTest>
 
-// A platform on loopback that answers the version request only: the console's
-// start-up asks it for the latest version before anyone logs in. Each test gets
-// its own, so the version it announces concerns no other test.
-class VersionPlatform : public QObject
-{
-    Q_OBJECT
-public:
-    struct Request
-    {
-        QByteArray method;
-        QByteArray path;
-        QMap<QByteArray, QByteArray> headers;
-        QByteArray body;
-    };
+#include "fixtures.h"
 
-    explicit VersionPlatform(const QJsonObject &answer) : m_answer(answer)
-    {
-        connect(&m_server, &QTcpServer::newConnection, this, &VersionPlatform::accept);
-        QVERIFY(m_server.listen(QHostAddress::LocalHost));
-    }
-
-    QString url() const { return QStringLiteral("http://127.0.0.1:%1").arg(m_server.serverPort()); }
-    QList<Request> requests;
-
-signals:
-    void requested();
-
-private:
-    void accept()
-    {
-        while (QTcpSocket *socket = m_server.nextPendingConnection()) {
-            connect(socket, &QTcpSocket::readyRead, this, [this, socket] { read(socket); });
-            connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-        }
-    }
-
-    void read(QTcpSocket *socket)
-    {
-        QByteArray &buffer = m_buffers[socket];
-        buffer += socket->readAll();
-        const int headerEnd = buffer.indexOf("\r\n\r\n");
-        if (headerEnd < 0)
-            return;
-        Request request;
-        const QList<QByteArray> lines = buffer.left(headerEnd).split('\n');
-        const QList<QByteArray> start = lines.first().trimmed().split(' ');
-        request.method = start.value(0);
-        request.path = start.value(1);
-        for (int i = 1; i < lines.size(); ++i) {
-            const int colon = lines[i].indexOf(':');
-            if (colon > 0)
-                request.headers.insert(lines[i].left(colon).trimmed().toLower(), lines[i].mid(colon + 1).trimmed());
-        }
-        const int length = request.headers.value("content-length").toInt();
-        if (buffer.size() < headerEnd + 4 + length)
-            return;
-        request.body = buffer.mid(headerEnd + 4, length);
-        m_buffers.remove(socket);
-        requests.append(request);
-
-        const QByteArray body = QJsonDocument(m_answer).toJson(QJsonDocument::Compact);
-        socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nConnection: close\r\nContent-Length: "
-                      + QByteArray::number(body.size()) + "\r\n\r\n" + body);
-        socket->flush();
-        socket->disconnectFromHost();
-        emit requested();
-    }
-
-    QTcpServer m_server;
-    QJsonObject m_answer;
-    QHash<QTcpSocket *, QByteArray> m_buffers;
-};
-
-// Kills a process a failed check left running.
-struct StopOnExit
-{
-    QProcess &process;
-    ~StopOnExit()
-    {
-        if (process.state() != QProcess::NotRunning) {
-            process.kill();
-            process.waitForFinished(10000);
-        }
-    }
-};
-
+// The console as a process against the simulator: the version check at start-up
+// hands over to the updater beside it, and a root document that cannot load ends it.
 class ConsoleProcess : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void broken_root_document_exits_with_minus_one_data();
+    void initTestCase();
+    void cleanup();
     void broken_root_document_exits_with_minus_one();
-    void version_check_data();
-    void version_check();
-    void updater_that_cannot_start_leaves_the_console_running();
+    void newer_version_hands_over_to_the_updater_data();
+    void newer_version_hands_over_to_the_updater();
 
 private:
-    // A scratch installation: a copy of the console, and the stand-in updater
-    // beside it under the updater's name when asked for.
-    bool install(const QTemporaryDir &dir, bool withUpdater);
-    void startConsole(QProcess &console, const QString &dir, const QString &serverUrl, const QStringList &arguments = {});
-    // Waits with the event loop running, so the platform above keeps answering.
-    static bool finishes(QProcess &process, int ms);
+    QJsonValue announced;
 };
 
-bool ConsoleProcess::finishes(QProcess &process, int ms)
+void ConsoleProcess::initTestCase()
 {
-    if (process.state() == QProcess::NotRunning)
-        return true;
-    QSignalSpy finished(&process, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished));
-    return finished.wait(ms);
+    announced = Fixtures::simControl(QStringLiteral("/config")).toObject().value("toolVer");
+    QVERIFY(announced.isString());
+    Fixtures::pointConsoleAtSimulator();
 }
 
-bool ConsoleProcess::install(const QTemporaryDir &dir, bool withUpdater)
+void ConsoleProcess::cleanup()
 {
-    const QString console = dir.filePath(QStringLiteral("KXTConsole"));
-    if (!QFile::copy(QStringLiteral(CONSOLE_PATH), console))
-        return false;
-    if (!withUpdater)
-        return true;
-    return QFile::copy(QStringLiteral(STANDIN_RENEWER_PATH), dir.filePath(QStringLiteral("Renewer")));
-}
-
-void ConsoleProcess::startConsole(QProcess &console, const QString &dir, const QString &serverUrl,
-                                  const QStringList &arguments)
-{
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("KXT_SERVER_URL"), serverUrl);
-    console.setProcessEnvironment(env);
-    console.setWorkingDirectory(dir);
-    console.setProcessChannelMode(QProcess::SeparateChannels);
-    console.start(dir + QStringLiteral("/KXTConsole"), arguments);
-    QVERIFY2(console.waitForStarted(10000), qPrintable(console.errorString()));
-}
-
-void ConsoleProcess::broken_root_document_exits_with_minus_one_data()
-{
-    QTest::addColumn<QStringList>("arguments");
-    QTest::newRow("no arguments") << QStringList();
-    QTest::newRow("arguments of no meaning to the console") << QStringList{"--verbose", "extra", "-x"};
+    Fixtures::simControl(QStringLiteral("/config"), {{"toolVer", announced}});
 }
 
 void ConsoleProcess::broken_root_document_exits_with_minus_one()
 {
-    QFETCH(QStringList, arguments);
     QProcess console;
-    StopOnExit guard{console};
-    console.setProcessChannelMode(QProcess::SeparateChannels);
-    console.start(QStringLiteral(BROKEN_ROOT_CONSOLE_PATH), arguments);
-    QVERIFY(console.waitForStarted(10000));
+    console.start(QStringLiteral(BROKEN_ROOT_CONSOLE_PATH), {"--verbose", "extra"});
     QVERIFY2(console.waitForFinished(20000), "the console kept running without a window");
-    const QByteArray log = console.readAllStandardError();
     QCOMPARE(console.exitStatus(), QProcess::NormalExit);
     QCOMPARE(console.exitCode(), 255);
-    QVERIFY2(log.contains("ModuleThatDoesNotExist"), log.constData());
+    QVERIFY(console.readAllStandardError().contains("ModuleThatDoesNotExist"));
 }
 
-void ConsoleProcess::version_check_data()
+void ConsoleProcess::newer_version_hands_over_to_the_updater_data()
 {
-    QTest::addColumn<QJsonValue>("toolVer");
+    QTest::addColumn<QString>("toolVer");
+    QTest::addColumn<bool>("withUpdater");
     QTest::addColumn<bool>("updates");
-    QTest::addColumn<QStringList>("arguments");
-    QTest::newRow("2.9 is newer") << QJsonValue("2.9") << true << QStringList();
-    QTest::newRow("2.9 with arguments of no meaning") << QJsonValue("2.9") << true << QStringList{"--foo", "bar"};
-    QTest::newRow("2.9 as a number") << QJsonValue(2.9) << true << QStringList();
-    QTest::newRow("2.8 is the running version") << QJsonValue("2.8") << false << QStringList();
-    QTest::newRow("2.10 reads as 2.1") << QJsonValue("2.10") << false << QStringList();
+    QTest::newRow("newer version") << "2.9" << true << true;
+    QTest::newRow("running version") << announced.toString() << true << false;
+    QTest::newRow("newer version, no updater to start") << "3.0" << false << false;
 }
 
-void ConsoleProcess::version_check()
+void ConsoleProcess::newer_version_hands_over_to_the_updater()
 {
-    QFETCH(QJsonValue, toolVer);
+    QFETCH(QString, toolVer);
+    QFETCH(bool, withUpdater);
     QFETCH(bool, updates);
-    QFETCH(QStringList, arguments);
+    Fixtures::simControl(QStringLiteral("/config"), {{"toolVer", toolVer}});
+    const int seen = Fixtures::simRequestLog().size();
 
+    // A scratch installation: the console, and the stand-in updater under the updater's name.
     QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    QVERIFY(install(dir, true));
-    VersionPlatform platform({{"code", 200}, {"toolVer", toolVer}, {"kxtVer", "1.6"}, {"jarVer", "3.2"}});
-    QSignalSpy requested(&platform, &VersionPlatform::requested);
-
+    QVERIFY(QFile::copy(QStringLiteral(CONSOLE_PATH), dir.filePath("KXTConsole")));
+    QVERIFY(!withUpdater || QFile::copy(QStringLiteral(STANDIN_RENEWER_PATH), dir.filePath("Renewer")));
     QProcess console;
-    StopOnExit guard{console};
-    startConsole(console, dir.path(), platform.url(), arguments);
-    QVERIFY2(requested.wait(20000), console.readAllStandardError().constData());
-    const VersionPlatform::Request &request = platform.requests.first();
-    QCOMPARE(request.method, QByteArray("POST"));
-    QCOMPARE(request.path, QByteArray("/quenta/getversion"));
-    QCOMPARE(request.body, QByteArray("{}"));
-    QVERIFY(request.headers.value("content-type").startsWith("application/json"));
-    QVERIFY2(!request.headers.contains("authorization"), "the version request carried a token");
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("KXT_STANDIN_RECORD"), dir.filePath("record.json"));
+    console.setProcessEnvironment(env);
+    console.setWorkingDirectory(dir.path());
+    console.start(dir.filePath("KXTConsole"), {"--foo", "bar"});
+    const auto asked = [seen] {
+        const QJsonArray log = Fixtures::simRequestLog();
+        for (int i = seen; i < log.size(); ++i)
+            if (log.at(i)[QStringLiteral("path")] == QStringLiteral("/quenta/getversion"))
+                return true;
+        return false;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(asked(), 20000);
 
-    const QString argsFile = dir.filePath(QStringLiteral("renewer-args.txt"));
-    if (updates) {
-        QVERIFY2(finishes(console, 20000), "the console did not end after starting the updater");
-        QCOMPARE(console.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(console.exitCode(), 0);
-        // The updater runs detached and may still be writing when the console is gone.
-        const auto written = [&argsFile] {
-            QFile args(argsFile);
-            return args.open(QIODevice::ReadOnly) ? QString::fromUtf8(args.readAll()) : QString();
-        };
-        QTRY_COMPARE_WITH_TIMEOUT(written(), platform.url() + QLatin1Char('\n'), 10000);
-    } else {
-        // Long enough for the answer to be handled many times over on loopback.
-        QVERIFY(!finishes(console, 2000));
-        QVERIFY(!QFile::exists(argsFile));
-    }
-    QCOMPARE(platform.requests.size(), 1);
-}
-
-void ConsoleProcess::updater_that_cannot_start_leaves_the_console_running()
-{
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    QVERIFY(install(dir, false));
-    VersionPlatform platform({{"toolVer", "3.0"}});
-    QSignalSpy requested(&platform, &VersionPlatform::requested);
-
-    QProcess console;
-    StopOnExit guard{console};
-    startConsole(console, dir.path(), platform.url());
-    QVERIFY(requested.wait(20000));
-    QVERIFY2(!finishes(console, 2000), "the console ended although no updater could start");
+    // Long enough for the answer to be handled many times over on loopback.
+    QCOMPARE(console.waitForFinished(updates ? 20000 : 2000), updates);
+    QCOMPARE(console.exitCode(), 0);
     const QString log = QString::fromUtf8(console.readAllStandardError());
-    QVERIFY2(log.contains(QStringLiteral("Renewer")), qPrintable(log));
+    console.kill();
+    console.waitForFinished();
+    if (!withUpdater)
+        QVERIFY2(log.contains(QStringLiteral("Renewer")), qPrintable(log));
+    // The updater runs detached and may still be writing when the console is gone.
+    const auto arguments = [&dir] {
+        QFile record(dir.filePath("record.json"));
+        return record.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(record.readAll())["arguments"] : QJsonValue();
+    };
+    if (updates)
+        QTRY_COMPARE_WITH_TIMEOUT(arguments(), QJsonValue(QJsonArray{Fixtures::simBaseUrl()}), 10000);
+    else
+        QCOMPARE(arguments(), QJsonValue());
 }
 
 QTEST_GUILESS_MAIN(ConsoleProcess)
