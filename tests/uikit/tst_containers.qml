@@ -1,6 +1,7 @@
 import QtQuick 2.15
 import QtTest 1.15
 import HuskarUI.Basic 1.0
+import "../common/Items.js" as Items
 
 Item {
     id: root
@@ -77,12 +78,7 @@ Item {
         when: windowShown
 
         function findAll(item, name) {
-            let found = [];
-            if (item.objectName === name)
-                found.push(item);
-            for (let i = 0; i < item.children.length; ++i)
-                found = found.concat(findAll(item.children[i], name));
-            return found;
+            return Items.all(item, c => c.objectName === name);
         }
 
         function test_table_filter_text_reaches_cells_and_filters_rows() {
@@ -124,15 +120,7 @@ Item {
             compare(pages.length, 2);
             compare(pages.filter(p => p.visible).map(p => p.text), ["server"]);
 
-            let second = null;
-            const stack = [tabs];
-            while (stack.length > 0) {
-                const item = stack.pop();
-                if (item.text === "双端插件")
-                    second = item;
-                for (let i = 0; i < item.children.length; ++i)
-                    stack.push(item.children[i]);
-            }
+            const second = Items.withText(tabs, "双端插件");
             verify(second !== null);
             waitForRendering(tabs);
             mouseClick(second);

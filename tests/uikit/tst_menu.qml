@@ -1,6 +1,7 @@
 import QtQuick 2.15
 import QtTest 1.15
 import HuskarUI.Basic 1.0
+import "../common/Items.js" as Items
 
 Item {
     id: root
@@ -37,15 +38,7 @@ Item {
 
         // The visible row whose label reads text.
         function rowLabelled(text) {
-            const stack = [menu];
-            while (stack.length > 0) {
-                const item = stack.pop();
-                if (item.text === text && item.visible && item.hasOwnProperty("elide"))
-                    return item;
-                for (let i = 0; i < item.children.length; ++i)
-                    stack.push(item.children[i]);
-            }
-            return null;
+            return Items.first(menu, item => item.text === text && item.visible && item.hasOwnProperty("elide"));
         }
 
         function clickLabel(text) {

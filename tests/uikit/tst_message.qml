@@ -1,6 +1,7 @@
 import QtQuick 2.15
 import QtTest 1.15
 import HuskarUI.Basic 1.0
+import "../common/Items.js" as Items
 
 Item {
     id: root
@@ -48,15 +49,7 @@ Item {
             compare(message.get(0).type, data.kind);
             compare(message.get(0).message, "请求失败，状态码: " + data.tag);
             // Each kind has its own icon in its own colour.
-            let icon = null;
-            const stack = [message];
-            while (stack.length > 0 && !icon) {
-                const item = stack.pop();
-                if (item.hasOwnProperty("iconSource") && item.hasIcon)
-                    icon = item;
-                for (let i = 0; i < item.children.length; ++i)
-                    stack.push(item.children[i]);
-            }
+            const icon = Items.first(message, item => item.hasOwnProperty("iconSource") && item.hasIcon);
             verify(icon !== null, "the notice shows an icon");
             compare(String(icon.colorIcon), String(data.colour));
         }

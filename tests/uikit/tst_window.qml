@@ -2,6 +2,7 @@ import QtQuick 2.15
 import QtQuick.Window 2.15
 import QtTest 1.15
 import HuskarUI.Basic 1.0
+import "../common/Items.js" as Items
 import DelegateUI 1.0
 
 Item {
@@ -41,14 +42,7 @@ Item {
         }
 
         function buttonWithDescription(item, text) {
-            if (item.contentDescription === text && item.hasOwnProperty("checkable"))
-                return item;
-            for (let i = 0; i < item.children.length; ++i) {
-                const found = buttonWithDescription(item.children[i], text);
-                if (found)
-                    return found;
-            }
-            return null;
+            return Items.first(item, c => c.contentDescription === text && c.hasOwnProperty("checkable"));
         }
 
         function test_stay_on_top_button_changes_the_window_flag() {
