@@ -55,49 +55,39 @@ Item {
             verify(bg.iTime > before, "the clock advances while the page exists")
             compare(bg.iResolution, Qt.vector3d(loader.item.width, loader.item.height, 0))
             compare(bg.opacity, 0.3)
-            compare(bg.status, ShaderEffect.Compiled, bg.log)
+            tryCompare(bg, "status", ShaderEffect.Compiled, 5000, bg.log)
         }
 
-        function test_background_is_still_at_time_zero_and_moves_later() {
-            const bg = background()
-            findChild(loader.item, "aboutClock").stop()
-            bg.iTime = 0
+        function frame(time) {
+            probe.iTime = time
             wait(50)
-            const first = grabImage(bg)
-            wait(200)
-            const second = grabImage(bg)
-            verify(first.equals(second), "frames at iTime 0 are the same picture")
-            bg.iTime = 4
-            wait(50)
-            const later = grabImage(bg)
-            verify(!first.equals(later), "the picture changes with iTime")
+            return grabImage(probe)
         }
 
-        // Every colour the shader blends lies between its four palette colours, and a
-        // frame is a gradient, not one flat colour.
-        function test_shader_frames_data() {
-            return [ { tag: "at rest", time: 0 }, { tag: "after a while", time: 3.7 } ]
-        }
-
-        function test_shader_frames(data) {
+        // A frame depends on the time alone, and every colour the shader blends lies
+        // between its four palette colours, in a gradient rather than one flat colour.
+        function test_shader_frames() {
             probe.visible = true
-            probe.iTime = data.time
-            wait(50)
-            const image = grabImage(probe)
+            const rest = frame(0)
+            verify(frame(0).equals(rest), "frames at the same time are the same picture")
+            const later = frame(3.7)
             probe.visible = false
+            verify(!later.equals(rest), "the picture changes with the time")
             const low = [0.192, 0.384, 0.623], high = [0.957, 0.804, 0.953]
-            const seen = [[255, 0], [255, 0], [255, 0]]
-            for (let y = 5; y < probe.height; y += 15) {
-                for (let x = 5; x < probe.width; x += 15) {
-                    const got = [image.red(x, y), image.green(x, y), image.blue(x, y)]
-                    for (let c = 0; c < 3; ++c) {
-                        verify(got[c] >= low[c] * 255 - 3 && got[c] <= high[c] * 255 + 3,
-                               "pixel " + x + "," + y + " channel " + c + " is " + got[c])
-                        seen[c] = [Math.min(seen[c][0], got[c]), Math.max(seen[c][1], got[c])]
+            for (const image of [rest, later]) {
+                const seen = [[255, 0], [255, 0], [255, 0]]
+                for (let y = 5; y < probe.height; y += 15) {
+                    for (let x = 5; x < probe.width; x += 15) {
+                        const got = [image.red(x, y), image.green(x, y), image.blue(x, y)]
+                        for (let c = 0; c < 3; ++c) {
+                            verify(got[c] >= low[c] * 255 - 3 && got[c] <= high[c] * 255 + 3,
+                                   "pixel " + x + "," + y + " channel " + c + " is " + got[c])
+                            seen[c] = [Math.min(seen[c][0], got[c]), Math.max(seen[c][1], got[c])]
+                        }
                     }
                 }
+                verify(seen.some(range => range[1] - range[0] > 40), "a gradient, got " + JSON.stringify(seen))
             }
-            verify(seen.some(range => range[1] - range[0] > 40), "a gradient, got " + JSON.stringify(seen))
         }
 
         function test_links_open_in_browser_data() {
