@@ -124,6 +124,15 @@ SimTestCase {
                     [server.serverIp, String(server.port), server.userName, server.password])
         })
         compare(shownStates(), new Array(data.rows).fill("未知"))
+        if (data.rows > 0) {
+            // A filter text is marked where it occurs: here it ends the address.
+            find("serverTable").setFilterInput("ip", hosts[2].slice(4))
+            var bands = allNamed(find("serverTable"), "filterBand").filter(function(band) { return band.visible })
+            var shown = allNamed(find("serverTable"), "cellText")[0]
+            compare([bands.length, shown.text], [1, hosts[2]])
+            fuzzyCompare(bands[0].x + bands[0].width, (shown.width + shown.contentWidth) / 2, 1)
+            verify(bands[0].width > 0 && bands[0].width < shown.contentWidth)
+        }
 
         click(find("addServerLink"))
         var addWindow = page.addServerWindow

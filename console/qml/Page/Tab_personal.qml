@@ -329,6 +329,8 @@ Item {
         id: textCell
 
         Item {
+            id: textItem
+
             readonly property string value: cellData === undefined || cellData === null ? "" : String(cellData)
             readonly property int found: filterInput ? value.indexOf(filterInput) : -1
 
@@ -338,7 +340,7 @@ Item {
                 anchors.fill: parent
                 leftPadding: 8
                 rightPadding: 8
-                text: parent.value
+                text: textItem.value
                 font.family: HusTheme.Primary.fontPrimaryFamily
                 font.pixelSize: HusTheme.Primary.fontPrimarySize
                 color: HusTheme.Primary.colorTextBase
@@ -350,17 +352,18 @@ Item {
             TextMetrics {
                 id: before
                 font: cellText.font
-                text: parent.found > 0 ? parent.value.slice(0, parent.found) : ""
+                text: textItem.found > 0 ? textItem.value.slice(0, textItem.found) : ""
             }
 
             TextMetrics {
                 id: match
                 font: cellText.font
-                text: parent.found >= 0 ? filterInput : ""
+                text: textItem.found >= 0 ? filterInput : ""
             }
 
             Rectangle {
-                visible: parent.found >= 0
+                objectName: "filterBand"
+                visible: textItem.found >= 0
                 x: cellText.leftPadding + (cellText.width - cellText.leftPadding - cellText.rightPadding
                                            - cellText.contentWidth) / 2 + before.advanceWidth
                 width: match.advanceWidth
