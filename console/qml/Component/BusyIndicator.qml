@@ -15,6 +15,8 @@ Item {
     onColorChanged: canvas.requestPaint()
     onSizeChanged: canvas.requestPaint()
     onStrokeWidthChanged: canvas.requestPaint()
+    // A canvas that was hidden when it would have painted stays blank otherwise.
+    onVisibleChanged: if (visible) canvas.requestPaint()
 
     Canvas {
         id: canvas
