@@ -2,6 +2,7 @@ import QtQuick 2.15
 import QtTest 1.2
 import HuskarUI.Basic 1.0
 import SSHManager 1.0
+import QmlTool 1.0
 import "qrc:/MyGlobals" 1.0
 import "qrc:/Page"
 import "../console/common"
@@ -215,6 +216,9 @@ SimTestCase {
         compare(waitForRequest(seq, "/quenta/addServer").body, addServerBody(hosts[2], sshd.port, sshd.password))
         compare(page.addServerWindow, null)
         compare(gatewayHello(hosts[2]).json.host, hosts[2])
+        // The installer was fetched into the home folder of the third server's root.
+        verify(QmlTool.readFile(fixture.sim.roots[hosts[2]] + "/root/sh").indexOf("Tolvaren_Service_Success") !== -1)
+        compare(QmlTool.readFile(fixture.sim.roots[hosts[0]] + "/root/sh"), "null")
         tryVerify(function() { return find("serverTable").rowCount === 3 }, 10000)
         compare(menu.get(2).menuChildren.length, 3)
         compare(messages.texts("error"), [])
