@@ -6,6 +6,7 @@ import QmlTool 1.0
 import "qrc:/MyGlobals" 1.0
 import "qrc:/Page"
 import "../console/common"
+import "../common/Items.js" as Items
 
 // The account page as the home page's menu loads it, and the add-server window it
 // opens, against the simulator whose sample servers are the loopback sshd.
@@ -25,8 +26,7 @@ SimTestCase {
     }
 
     function init() {
-        compare(done(sim.control("/reset")).status, 200)
-        messages.clear()
+        resetAndSignIn(messages)
         sshSuccess.clear()
     }
 
@@ -68,10 +68,7 @@ SimTestCase {
 
     // Items of one name in creation order: the table's cells of one column, row by row.
     function allNamed(item, name) {
-        var found = item.objectName === name ? [item] : []
-        for (var i = 0; i < item.children.length; ++i)
-            found = found.concat(allNamed(item.children[i], name))
-        return found
+        return Items.all(item, function(child) { return child.objectName === name })
     }
 
     function cell(name, row) {
@@ -102,7 +99,7 @@ SimTestCase {
 
     // Changes the sample account on the platform before the page shows it.
     function demoRequest(path, body) {
-        compare(done(sim.platform(path, body, signIn("demo", "kxt2025"))).status, 200, path)
+        compare(done(sim.platform(path, body, GlobalVars.token)).status, 200, path)
     }
 
     function test_account_and_servers_data() {
