@@ -24,6 +24,12 @@ Item {
         }
     }
 
+    Rectangle {
+        width: parent.width
+        height: 400 - 15
+        color: "black"
+    }
+
     VideoOutput {
         id: output
         width: parent.width
