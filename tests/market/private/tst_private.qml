@@ -1,5 +1,6 @@
 import QtQuick 2.15
 import QtTest 1.2
+import SSHManager 1.0
 import "qrc:/MyGlobals" 1.0
 import ".."
 
@@ -8,6 +9,12 @@ Item {
 
     property var queue: null
     property var window: null
+    property string shell: ""
+
+    Connections {
+        target: SSHManager
+        function onShellOutput(data) { root.shell += data }
+    }
 
     MarketSession {
         name: "PrivatePlugin"
@@ -138,6 +145,40 @@ Item {
                                                                           ? Object.assign({}, entry, { ProjectVersion: data.market }) : entry)
             open("SignInReward")
             compare(findChild(root.window.contentItem, "updateButton").visible, data.shown)
+        }
+
+        function connectShell() {
+            const server = GlobalVars.accServerList[0]
+            compare(server.serverIp, host)
+            SSHManager.connectAndStartShell(server.serverIp, String(server.port), server.userName, server.password)
+            tryVerify(() => root.shell.indexOf("$") >= 0 || root.shell.indexOf("#") >= 0, 20000, "a shell prompt")
+        }
+
+        function test_delete_types_a_quoted_path_and_refuses_bad_names() {
+            root.shell = ""
+            connectShell()
+            const installed = GlobalVars.myServerPluginList.slice()
+            const at = installed.findIndex(entry => entry.ProjectName === "ShopGui")
+            installed[at] = Object.assign({}, installed[at], { ProjectName: "" })
+            GlobalVars.myServerPluginList = installed
+            open("")
+            mouseClick(findChild(root.window.contentItem, "deleteButton"))
+            compare(messages.texts("error"), ["插件名不合法,已取消删除: \"\""])
+            verify(root.window.visible)
+            wait(300)
+            verify(root.shell.indexOf("rm -rf") < 0, "nothing typed")
+            cleanup()
+
+            installed[at] = Object.assign({}, installed[at], { ProjectName: "ShopGui" })
+            GlobalVars.myServerPluginList = installed
+            open("ShopGui")
+            mouseClick(findChild(root.window.contentItem, "deleteButton"))
+            verify(!root.window.visible)
+            tryVerify(() => root.shell.split(/[\r\n]/).indexOf("删除插件成功!") >= 0, 10000, "the shell printed the marker")
+            verify(root.shell.indexOf("rm -rf '/kx_t/OfficialProject/ShopGui'") >= 0, root.shell)
+            const list = done(sim.request("POST", "http://" + host + ":" + fixture.sim.gateway_port + "/api/getallplugins", {})).json
+            if (fixture.sim.sandboxed)
+                verify(!list.some(entry => entry.ProjectName === "ShopGui"), "the plugin's folder is gone")
         }
     }
 }
