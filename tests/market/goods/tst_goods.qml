@@ -1,5 +1,6 @@
 import QtQuick 2.15
 import QtTest 1.2
+import QmlTool 1.0
 import "qrc:/MyGlobals" 1.0
 import ".."
 
@@ -61,11 +62,13 @@ Item {
             const downloads = requestsSince(seq).filter(r => r.path.indexOf("/kxt/download/") === 0).map(r => r.path)
             compare(downloads, ["/kxt/download/SignInReward:rewards.yml", "/kxt/download/SignInReward:SignInReward.jar",
                                 "/kxt/download/SignInReward:SignInReward.json", "/kxt/download/SignInReward:Proj.ifo"])
-            const stored = requestsSince(seq, "/api/uploadfiles").map(r => r.host + " " + r.stored[0])
-            compare(stored, [host + " /kx_t/OfficialProject/SignInReward/rewards.yml",
-                             host + " /kx_t/OfficialProject/SignInReward/SignInReward.jar",
-                             host + " /kx_t/OfficialConfig/SignInReward.json",
-                             host + " /kx_t/OfficialProject/SignInReward/Proj.ifo"])
+            // Each file in its folder of the chosen server's root, and nowhere else.
+            for (const path of ["/kx_t/OfficialProject/SignInReward/rewards.yml", "/kx_t/OfficialProject/SignInReward/SignInReward.jar",
+                                "/kx_t/OfficialConfig/SignInReward.json", "/kx_t/OfficialProject/SignInReward/Proj.ifo"]) {
+                // readFile answers "null" for a missing file.
+                verify(["", "null"].indexOf(QmlTool.readFile(fixture.sim.roots[host] + path)) < 0, path)
+                compare(QmlTool.readFile(fixture.sim.roots[fixture.sim.gateway_hosts[2]] + path), "null", path)
+            }
             compare(messages.texts("success")[3], "文件 :SignInReward:Proj.ifo  已下载并上传至服务器!")
             verify(root.window.visible, "the window stays open")
             GlobalVars.getServerPlugins(host)

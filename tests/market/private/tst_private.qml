@@ -177,8 +177,7 @@ Item {
             tryVerify(() => root.shell.split(/[\r\n]/).indexOf("删除插件成功!") >= 0, 10000, "the shell printed the marker")
             verify(root.shell.indexOf("rm -rf '/kx_t/OfficialProject/ShopGui'") >= 0, root.shell)
             const list = done(sim.request("POST", "http://" + host + ":" + fixture.sim.gateway_port + "/api/getallplugins", {})).json
-            if (fixture.sim.sandboxed)
-                verify(!list.some(entry => entry.ProjectName === "ShopGui"), "the plugin's folder is gone")
+            verify(!list.some(entry => entry.ProjectName === "ShopGui"), "the plugin's folder is gone")
         }
     }
 }
