@@ -1,0 +1,43 @@
+import QtQuick 2.15
+import QmlTool 1.0
+import "qrc:/MyGlobals" 1.0
+import "../console/common"
+
+// The sample account signed in on a simulator back at its start, the message bar
+// recorded, and the transfer queue window in place.
+SimTestCase {
+    property MessageRecorder messages: MessageRecorder {}
+    property var servers: []
+    property var queue: null
+
+    function signInDemo() {
+        compare(done(sim.control("/reset", {})).status, 200)
+        knownSeq = 0
+        var login = done(sim.platform("/login", { username: "demo", password: "kxt2025" }))
+        compare(login.status, 200, login.text)
+        GlobalVars.token = login.json.token
+        GlobalVars.all_Version = done(sim.platform("/quenta/getversion", {})).json
+        servers = done(sim.platform("/quenta/getServerList", {}, GlobalVars.token)).json.data
+        compare(servers.length, 3)
+        messages.clear()
+        GlobalVars.msg_control = messages
+        if (!queue) {
+            var component = Qt.createComponent("qrc:/Page/Window_DownloadQuest.qml")
+            queue = component.createObject(null)
+            verify(queue, component.errorString())
+        }
+    }
+
+    // Where the gateway of `host` keeps the server path `path`.
+    function serverFile(host, path) {
+        return fixture.sim.root + "/" + host + path
+    }
+
+    function fileExists(path) {
+        return QmlTool.readFile(path) !== "null"
+    }
+
+    function setGateway(host, components) {
+        compare(done(sim.control("/gateway/state", { host: host, components: components })).status, 200)
+    }
+}

@@ -1,0 +1,251 @@
+import QtQuick 2.15
+import QtQuick.Window 2.15
+import QtTest 1.2
+import QmlTool 1.0
+import SSHManager 1.0
+import "qrc:/MyGlobals" 1.0
+
+// The server page against the sample servers: real sshd shells, the simulator's
+// gateways and platform, the real transfer queue window.
+ServerPageCase {
+    id: testCase
+    name: "ServerPage"
+    when: windowShown
+
+    property var page: null
+    property string shell: ""
+
+    // The page area of the main window.
+    Window {
+        id: host
+        width: 860
+        height: 730
+        visible: true
+    }
+
+    Connections {
+        target: SSHManager
+        function onShellOutput(data) { testCase.shell += data }
+    }
+
+    function init() {
+        signInDemo()
+        shell = ""
+        GlobalVars.main_Window = { y: 40 }
+    }
+
+    function cleanup() {
+        if (page)
+            page.destroy()
+        page = null
+        // Answers to the last requests land before the next test resets the simulator.
+        wait(300)
+        GlobalVars.main_Window = null
+    }
+
+    function openPage(server, password) {
+        var component = Qt.createComponent("qrc:/Page/Tab_server.qml")
+        page = component.createObject(host.contentItem, { width: host.width, height: host.height })
+        verify(page, component.errorString())
+        compare(GlobalVars.tab_server, page)
+        page.init(server.serverIp, server.port, server.userName, password || server.password)
+        return page
+    }
+
+    function openReadyPage(server) {
+        openPage(server)
+        tryVerify(function() {
+            return page.page_state === 1 && page.kxt_version_ready !== "undefine"
+                && page.java_p_version_ready !== "undefine" && page.java_version_ready !== "undefine"
+        }, 20000, "the page did not become ready")
+        return page
+    }
+
+    function item(name) {
+        return findChild(page, name)
+    }
+
+    function rowText(role) {
+        var row = item("statusRow_" + role)
+        return findChild(row, "rowSpinner").visible ? "spinner" : findChild(row, "rowTag").text
+    }
+
+    // The shown text of each button, null for a hidden one.
+    function buttons() {
+        return ["kxt", "javap", "java"].map(function(role) {
+            var button = item(role + "Button")
+            return button.visible ? button.text : null
+        })
+    }
+
+    function press(name) {
+        var target = item(name)
+        verify(target && target.visible, name)
+        mouseClick(target)
+    }
+
+    function test_states_data() {
+        return [
+            { tag: "sample server 1", server: 0, state: 1,
+              rows: ["1.5", "3.2", "1.8.0_392"], buttons: ["更新KX-T插件", null, null] },
+            { tag: "nothing but the framework", server: 1, state: 1,
+              rows: ["1.6", "未安装", "未安装"], buttons: [null, "安装JAVA插件", "安装JAVA"] },
+            { tag: "1.9 installed, 1.10 announced", server: 0, state: 1, announced: { kxtVer: "1.10", jarVer: "3.10" },
+              gateway: { kxt: "1.9", javap: "3.9", java: "1.8.0_392" },
+              rows: ["1.9", "3.9", "1.8.0_392"], buttons: [null, null, null] },
+            { tag: "gateway not installed yet", server: 2, state: 0,
+              message: { kind: "error", text: GlobalVars.gatewayUnreachableText } },
+            { tag: "wrong password", server: 0, password: "not-the-password", state: 2 }
+        ]
+    }
+
+    function test_states(data) {
+        if (data.announced) {
+            GlobalVars.all_Version = data.announced
+            setGateway(servers[data.server].serverIp, data.gateway)
+        }
+        if (data.state === 1) {
+            openReadyPage(servers[data.server])
+            compare([rowText("kxt"), rowText("javap"), rowText("java")], data.rows)
+            compare(buttons(), data.buttons)
+            compare(GlobalVars.sshConnectServer, servers[data.server].serverIp)
+            compare(item("serverIpText").text, servers[data.server].serverIp)
+            verify(item("serverConsole").visible)
+            return
+        }
+        openPage(servers[data.server], data.password)
+        if (data.message) {
+            tryVerify(function() { return messages.shown.length > 0 }, 20000)
+            compare(messages.shown, [data.message])
+            wait(500)
+        } else {
+            tryVerify(function() { return page.page_state === data.state }, 20000)
+        }
+        compare(page.page_state, data.state)
+        compare(item("pageSpinner").visible, data.state === 0)
+        compare(item("failureText").visible, data.state === 2)
+        verify(!item("readyView").visible)
+    }
+
+    function test_deploy_data() {
+        return [
+            { tag: "framework update", server: 0, key: "kxt", file: "/quenta/download/kx_t.tar", addrun: true,
+              downloaded: "KX-T插件本体下载成功!现在准备上传!",
+              uploaded: "KX-T插件本体上传成功！现在将执行解压操作!在右侧控制台页面出现'KX-T插件解压成功'字样则为安装成功!",
+              shell: ["开始解压KX-T插件", "sudo tar -xvf /quenta/download/kx_t.tar -C /", "chmod 777 /kx_t", "KX-T插件解压成功"],
+              row: "1.6" },
+            { tag: "Java plugin package install", server: 1, key: "javap", file: "/quenta/download/RT.tar.gz", addrun: false,
+              downloaded: "JAVA插件本体下载成功!现在准备上传!",
+              uploaded: "JAVA插件本体上传成功！现在将执行解压操作!在右侧控制台页面出现'JAVA插件解压成功'字样则为安装成功!",
+              shell: ["开始解压JAVA插件", "sudo rm -rf /java_plugin", "sudo mkdir /java_plugin", "JAVA插件解压成功"],
+              row: "3.2" }
+        ]
+    }
+
+    function test_deploy(data) {
+        var server = servers[data.server]
+        openReadyPage(server)
+        var seq = logSeq()
+        press(data.key + "Button")
+        verify(!item(data.key + "Button").visible)
+        verify(item(data.key + "Bar").visible)
+        compare(waitForRequest(seq, "/quenta/download/all").body, { key: data.key })
+        var upload = waitForRequest(seq, "/api/uploadfiles")
+        compare(upload.host, server.serverIp)
+        tryVerify(function() { return messages.texts("success").length === 2 }, 20000)
+        compare(messages.shown, [{ kind: "success", text: data.downloaded }, { kind: "success", text: data.uploaded }])
+        verify(fileExists(serverFile(server.serverIp, data.file)))
+        verify(!item(data.key + "Bar").visible)
+        tryVerify(function() { return rowText(data.key) === data.row }, 20000)
+        compare(requestsSince(seq, "/api/addrun").length, data.addrun ? 1 : 0)
+        for (var i = 0; i < data.shell.length; ++i)
+            verify(shell.indexOf(data.shell[i]) >= 0, data.shell[i])
+        verify(!item(data.key + "Button").visible)
+    }
+
+    function test_java_runtime_commands() {
+        openReadyPage(servers[1])
+        var seq = logSeq()
+        press("javaButton")
+        tryVerify(function() { return shell.indexOf("JAVA安装成功") >= 0 }, 20000)
+        verify(shell.indexOf("yum install -y java") >= 0)
+        // The marker asks the gateway again.
+        waitForRequest(seq, "/getjavainfo")
+    }
+
+    function test_failed_download_hides_the_bar() {
+        openReadyPage(servers[0])
+        injectFault({ path: "/quenta/download/all", status: 500, times: 1 })
+        press("kxtButton")
+        tryVerify(function() { return messages.shown.length > 0 }, 20000)
+        compare(messages.shown.length, 1)
+        compare(messages.shown[0].kind, "error")
+        verify(/^错误：.+/.test(messages.shown[0].text), messages.shown[0].text)
+        verify(!item("kxtBar").visible)
+        verify(!item("kxtButton").visible)
+    }
+
+    // Only the page's own transfers move its bar or show their failures here.
+    function test_queue_transfers_stay_off_the_page() {
+        openReadyPage(servers[0])
+        injectFault({ path: "/quenta/download", delay_ms: 1500, times: 1 })
+        page.downloadClientPackage("picker")
+        tryVerify(function() { return queue.downloadModel[0].status === 1 })
+        press("kxtButton")
+        compare(messages.shown, [{ kind: "error", text: "错误：已有进行中的下载" }])
+        verify(!item("kxtBar").visible)
+        tryVerify(function() { return queue.downloadModel[0].status === 3 }, 20000)
+        compare(item("kxtBar").currentValue, 0)
+
+        messages.clear()
+        injectFault({ path: "/quenta/download", status: 500, times: 1 })
+        page.downloadClientPackage("picker")
+        tryVerify(function() { return queue.downloadModel[queue.downloadModel.length - 1].error === 1 }, 20000)
+        compare(messages.shown, [])
+        compare(item("kxtBar").currentValue, 0)
+    }
+
+    function test_client_package_to_a_chosen_folder() {
+        openReadyPage(servers[0])
+        var seq = logSeq()
+        var picker = findChild(page, "folderPicker")
+        press("clientPackageButton")
+        tryVerify(function() { return picker.visible })
+        picker.cancel()
+        var tasks = queue.downloadModel.length
+        var path = QmlTool.urlToLocalFile(QmlTool.localFileToUrl("picker/中文 目录")) + "/客户端插件包.zip"
+        verify(QmlTool.wirteFile(path, "stale"))
+        press("clientPackageButton")
+        verify(picker.accept("picker/中文 目录"))
+        compare(queue.downloadModel.length, tasks + 1)
+        var task = queue.downloadModel[0]
+        compare(task.fileName, "客户端插件包.zip")
+        tryVerify(function() { return task.status === 3 }, 20000)
+        compare(task.error, 0)
+        verify(QmlTool.readFile(path) !== "stale", path)
+        compare(messages.shown, [{ kind: "success", text: path + "已下载完成!" }])
+        compare(waitForRequest(seq, "/quenta/download").body, { projectName: "通用" })
+    }
+
+    function test_deleted_plugin_refreshes_the_list() {
+        openReadyPage(servers[0])
+        var seq = logSeq()
+        SSHManager.sendInput("echo 删除插件成功!")
+        tryVerify(function() { return messages.shown.length > 0 }, 20000)
+        compare(messages.shown[0], { kind: "success", text: "删除插件成功!" })
+        compare(waitForRequest(seq, "/api/getallplugins").host, servers[0].serverIp)
+    }
+
+    function test_plugins_window_once() {
+        openReadyPage(servers[0])
+        press("pluginsButton")
+        var window = page.myPluginsWidow
+        verify(window && window.visible)
+        compare(window.server_ip, servers[0].serverIp)
+        compare(window.y, 40 + 90)
+        press("pluginsButton")
+        compare(page.myPluginsWidow, window)
+        window.close()
+        tryVerify(function() { return page.myPluginsWidow === null })
+    }
+}

@@ -1,0 +1,162 @@
+import QtQuick 2.15
+import QtTest 1.2
+import FileTransfer 1.0
+import QmlTool 1.0
+import "qrc:/MyGlobals" 1.0
+
+// The plugins window of the sample servers, fed by the simulator's gateways and platform.
+ServerPageCase {
+    id: testCase
+    name: "ServerPlugins"
+    when: windowShown
+
+    property var window: null
+
+    function init() {
+        signInDemo()
+        GlobalVars.myServerPluginList = null
+        GlobalVars.myServerExPluginMap = null
+        GlobalVars.main_Window = { y: 30 }
+        GlobalVars.serverPluginMap = null
+        GlobalVars.getShopAllProject()
+        tryVerify(function() { return GlobalVars.serverPluginMap !== null }, 10000)
+    }
+
+    function cleanup() {
+        if (window)
+            window.destroy()
+        window = null
+        wait(300)
+        GlobalVars.main_Window = null
+    }
+
+    function openWindow(server) {
+        var component = Qt.createComponent("qrc:/Page/Window_ServerPlugins.qml")
+        window = component.createObject(null)
+        verify(window, component.errorString())
+        window.detailDocuments = [Qt.resolvedUrl("DetailStandIn.qml"), Qt.resolvedUrl("DetailStandIn.qml")]
+        window.init(server.serverIp)
+        return window
+    }
+
+    function grid() {
+        return findChild(window.contentItem, "pluginGrid" + window.showMode)
+    }
+
+    // name -> the text at the card's corner, once the grid shows `count` cards.
+    function cards(count) {
+        tryVerify(function() { return grid() && grid().count === count }, 10000, "cards: " + (grid() ? grid().count : "none"))
+        var shown = {}
+        for (var i = 0; i < count; ++i) {
+            var cell = grid().itemAtIndex(i)
+            verify(cell, "card " + i + " not laid out")
+            shown[findChild(cell, "pluginName").text] = findChild(cell, "pluginCorner").text
+        }
+        return shown
+    }
+
+    function clickTab(title) {
+        var tabs = findChild(window.contentItem, "pluginTabs")
+        var label = null
+        var stack = [tabs]
+        while (stack.length > 0 && !label) {
+            var item = stack.pop()
+            if (item.text === title)
+                label = item
+            for (var i = 0; i < item.children.length; ++i)
+                stack.push(item.children[i])
+        }
+        verify(label, title)
+        mouseClick(label)
+    }
+
+    // A plugin installed as version `version`, through the gateway's upload like any other.
+    function installPlugin(host, name, version) {
+        verify(QmlTool.wirteFile("Proj.ifo", JSON.stringify({ ProjectName: name, ProjectVersion: version,
+            ProjectAuthor: "测试", ProjectDescribe: "", ProjectFiles: [] })))
+        var result = null
+        var finished = function(success, message) { result = success }
+        FileTransfer.uploadCompleted.connect(finished)
+        FileTransfer.postUpload("http://" + host + ":65170/api/uploadfiles", "Proj.ifo",
+                                "/kx_t/OfficialProject/" + name + "/", "test")
+        tryVerify(function() { return result !== null }, 10000)
+        FileTransfer.uploadCompleted.disconnect(finished)
+        verify(result)
+    }
+
+    function test_server_side_cards_data() {
+        return [
+            { tag: "sample server 1", server: 0, cards: { AutoAnnounce: "作者:", SignInReward: "有新的版本!", KxtCore: "作者:", ShopGui: "作者:" } },
+            { tag: "plugin not in the catalogue", server: 1, cards: { BackupKeeper: "作者:", LegacyTools: "作者:老周" } },
+            { tag: "versions compared as texts", server: 1, install: ["RankBoard", "10.0"],
+              cards: { BackupKeeper: "作者:", LegacyTools: "作者:老周", RankBoard: "有新的版本!" } },
+            { tag: "no catalogue", server: 0, noCatalogue: true,
+              cards: { AutoAnnounce: "作者:", SignInReward: "作者:", KxtCore: "作者:", ShopGui: "作者:" } }
+        ]
+    }
+
+    function test_server_side_cards(data) {
+        var server = servers[data.server]
+        if (data.install)
+            installPlugin(server.serverIp, data.install[0], data.install[1])
+        if (data.noCatalogue)
+            GlobalVars.serverPluginMap = null
+        openWindow(server)
+        var shown = cards(Object.keys(data.cards).length)
+        for (var name in data.cards) {
+            verify(shown[name] !== undefined, name)
+            verify(shown[name].indexOf(data.cards[name]) === 0, name + ": " + shown[name])
+        }
+        compare(messages.shown, [])
+    }
+
+    function test_tabs_switch_and_refetch() {
+        openWindow(servers[0])
+        cards(4)
+        clickTab("双端插件")
+        compare(window.showMode, 1)
+        var shown = cards(2)
+        compare(Object.keys(shown).sort(), ["GuildWar", "PetSystem"])
+        for (var i = 0; i < 2; ++i) {
+            var image = findChild(grid().itemAtIndex(i), "pluginImage")
+            tryVerify(function() { return image.status === Image.Ready }, 10000, String(image.source))
+        }
+        injectFault({ path: "/api/getallplugins", host: servers[0].serverIp, delay_ms: 800, times: 1 })
+        clickTab("服务端插件")
+        compare(window.pluginModel.length, 0)
+        wait(300)
+        compare(grid().count, 0)
+        cards(4)
+    }
+
+    function test_gateway_down_gives_an_empty_tab() {
+        // A failed request leaves null behind.
+        GlobalVars.myServerPluginList = []
+        openWindow(servers[2])
+        tryVerify(function() { return GlobalVars.myServerPluginList === null }, 10000)
+        compare(grid().count, 0)
+        compare(messages.shown, [])
+    }
+
+    function test_one_detail_window_at_a_time() {
+        openWindow(servers[0])
+        cards(4)
+        mouseClick(grid().itemAtIndex(1))
+        tryVerify(function() { return window.pluginInfoWidow !== null })
+        var detail = window.pluginInfoWidow
+        compare(detail.openedFor, 1)
+        compare(detail.y, 30 + 85)
+        mouseClick(grid().itemAtIndex(2))
+        wait(100)
+        compare(window.pluginInfoWidow, detail)
+        compare(detail.openedFor, 1)
+        detail.close()
+        tryVerify(function() { return window.pluginInfoWidow === null })
+
+        window.detailDocuments = ["Missing_Window.qml", "Missing_Window.qml"]
+        ignoreWarning(/Plugin detail window unavailable/)
+        mouseClick(grid().itemAtIndex(0))
+        wait(100)
+        compare(window.pluginInfoWidow, null)
+    }
+}
