@@ -28,9 +28,9 @@ SimTestCase {
         }
     }
 
-    // Where the gateway of `host` keeps the server path `path`.
+    // The server path `path` in the root of the server at `host`.
     function serverFile(host, path) {
-        return fixture.sim.root + "/" + host + path
+        return fixture.sim.roots[host] + path
     }
 
     function fileExists(path) {

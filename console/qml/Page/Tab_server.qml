@@ -74,7 +74,8 @@ Item {
                 "sudo rm -rf /java_plugin",
                 "sudo mkdir /java_plugin",
                 "sudo tar -zxvf /quenta/download/RT.tar.gz -C /java_plugin/",
-                "grep -q \"cd /java_plugin \\n./Restart\" \"/root/run\" || echo \"cd /java_plugin \\n./Restart\" >> \"/root/run\" && chmod +x /root/run",
+                // The line feeds inside the quotes make two lines of the start script.
+                "grep -q \"cd /java_plugin \n./Restart\" \"/root/run\" || echo \"cd /java_plugin \n./Restart\" >> \"/root/run\" && chmod +x /root/run",
                 "echo -e \"\\033[32mJAVA插件解压成功\\033[0m\""
             ]
         }
