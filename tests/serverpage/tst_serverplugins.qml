@@ -32,7 +32,6 @@ ServerPageCase {
         var component = Qt.createComponent("qrc:/Page/Window_ServerPlugins.qml")
         window = component.createObject(null)
         verify(window, component.errorString())
-        window.detailDocuments = [Qt.resolvedUrl("DetailStandIn.qml"), Qt.resolvedUrl("DetailStandIn.qml")]
         window.init(server.serverIp)
         return window
     }
@@ -118,12 +117,13 @@ ServerPageCase {
         mouseClick(grid().itemAtIndex(1))
         tryVerify(function() { return window.pluginInfoWidow !== null })
         var detail = window.pluginInfoWidow
-        compare(detail.openedFor, 1)
+        var name = window.pluginModel[1].ProjectName
+        compare(detail.p_name, name)
         compare(detail.y, 30 + 85)
         mouseClick(grid().itemAtIndex(2))
         wait(100)
         compare(window.pluginInfoWidow, detail)
-        compare(detail.openedFor, 1)
+        compare(detail.p_name, name)
         detail.close()
         tryVerify(function() { return window.pluginInfoWidow === null })
 
