@@ -31,18 +31,23 @@ Item {
         name: "Card"
         when: windowShown
 
+        // Hover lifts a card above its neighbours and scales it; pressing scales it further.
         function test_card_without_callbacks_reacts_only_visually() {
-            const card = createTemporaryObject(cardComponent, root, { x: 50, y: 50 });
+            const left = createTemporaryObject(cardComponent, root, { x: 50, y: 50 });
+            const card = createTemporaryObject(cardComponent, root, { x: 250, y: 50 });
             const panel = findChild(card, "panel");
             mouseMove(card, 100, 60);
             tryCompare(panel, "scale", card.hoverScale, 5000);
             compare(card.z, 999);
+            verify(card.z > left.z);
             mousePress(card, 100, 60);
             tryCompare(panel, "scale", card.pressedScale, 5000);
             mouseRelease(card, 100, 60);
-            mouseMove(root, 5, 5);
+            mouseMove(left, 100, 60);
+            tryCompare(left, "z", 999);
             tryCompare(panel, "scale", 1, 5000);
             compare(card.z, 0);
+            mouseMove(root, 5, 5);
         }
 
         function test_callbacks_run_after_the_mouse_event() {
@@ -68,18 +73,6 @@ Item {
             mouseClick(card, 100, 60);
             tryVerify(function () { return destroyed; }, 5000);
             mouseMove(root, 600, 100);
-        }
-
-        function test_hovered_card_is_drawn_above_its_neighbours() {
-            const left = createTemporaryObject(cardComponent, root, { x: 50, y: 220 });
-            const right = createTemporaryObject(cardComponent, root, { x: 250, y: 220 });
-            mouseMove(right, 20, 60);
-            tryCompare(right, "z", 999);
-            verify(right.z > left.z);
-            mouseMove(left, 180, 60);
-            tryCompare(left, "z", 999);
-            compare(right.z, 0);
-            mouseMove(root, 5, 5);
         }
     }
 
