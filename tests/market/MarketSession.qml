@@ -3,13 +3,14 @@ import "qrc:/MyGlobals" 1.0
 import "../console/common"
 
 // The market tests' simulator session: the sample account signed in, fresh
-// simulator state, both catalogues and the account's servers loaded into GlobalVars.
+// simulator state, both catalogues and the account's servers loaded into GlobalVars;
+// one detail window at a time and the transfer queue its tasks go to.
 SimTestCase {
-    id: session
-
     property MessageRecorder messages: MessageRecorder {}
     // Where the detail windows are placed from.
     property QtObject mainWindow: QtObject { property int y: 100 }
+    property var queue: null
+    property var detail: null
 
     function startSession() {
         compare(done(sim.control("/reset")).status, 200, "simulator reset")
@@ -29,5 +30,39 @@ SimTestCase {
         tryVerify(() => GlobalVars.serverPluginList && GlobalVars.serverPluginexMap && GlobalVars.accServerList, 10000)
         knownSeq = 0
         logSeq()
+        if (!queue)
+            queue = Qt.createComponent("qrc:/Page/Window_DownloadQuest.qml").createObject(null)
+    }
+
+    function openDetail(document, index) {
+        closeDetail()
+        detail = Qt.createComponent("qrc:/Page/" + document).createObject(null)
+        detail.init(index)
+        detail.show()
+        waitForRendering(detail.contentItem)
+        return detail
+    }
+
+    function closeDetail() {
+        if (detail)
+            detail.destroy()
+        detail = null
+    }
+
+    function press(name) {
+        mouseClick(findChild(detail.contentItem, name))
+    }
+
+    function gateway(host, path, body) {
+        return done(sim.request("POST", "http://" + host + ":" + fixture.sim.gateway_port + path, body || {})).json
+    }
+
+    // `list` with the entry named `name` changed by `change`.
+    function changed(list, name, change) {
+        return list.map(entry => entry.ProjectName === name ? Object.assign({}, entry, change) : entry)
+    }
+
+    function cleanup() {
+        closeDetail()
     }
 }

@@ -104,6 +104,8 @@ DetailWindow {
     }
 
     function remove() {
+        if (!p_basedata)
+            return;
         if (!GlobalVars.isSafeName(p_name)) {
             GlobalVars.notify("error", "插件名不合法,已取消删除: " + JSON.stringify(p_name));
             return;
