@@ -8,7 +8,8 @@ namespace Fixtures {
 
 QString dir();
 
-// sim.json: base_url, control_url, cert, gateway_hosts, gateway_port, root, log (see simulator/README.md)
+// sim.json: base_url, control_url, cert, gateway_hosts, gateway_port, root, roots (address ->
+// that server's root folder), sandboxed, log (see simulator/README.md)
 QJsonObject simulator();
 QString simBaseUrl();
 
@@ -17,7 +18,8 @@ QString simBaseUrl();
 // environment does not name another platform already.
 void pointConsoleAtSimulator();
 
-// sshd.json: host, port, user, password
+// sshd.json: host, port, user, password, hosts, roots (address -> the folder a login there
+// sees as "/"), root_base, root_owner (see simulator/README.md, "Server roots")
 QJsonObject sshd();
 
 // POSTs JSON to the simulator's control interface and returns the parsed answer.
