@@ -4,13 +4,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QHttpMultiPart>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLoggingCategory>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QRandomGenerator>
 #include <QSslConfiguration>
+#include <QSslSocket>
 
 namespace {
 
@@ -26,11 +27,32 @@ QByteArray quotedFileName(const QString &name)
     return bytes;
 }
 
+// Enough to show a steady speed, short enough to follow a change within seconds.
+constexpr qint64 SpeedWindowMs = 3000;
+constexpr qint64 SampleSpacingMs = 100;
+constexpr qint64 ReportIntervalMs = 250;
+
+// The socket's own buffer is kept at about this much, so memory does not grow
+// with the file whatever the speed of the peer.
+constexpr qint64 UploadBacklog = 4 * 1024 * 1024;
+// An answer head larger than this is not an HTTP answer to a file upload.
+constexpr int MaxAnswerHead = 64 * 1024;
+
+QByteArray randomBoundary()
+{
+    QByteArray bytes(24, Qt::Uninitialized);
+    for (char &c : bytes)
+        c = char(QRandomGenerator::global()->bounded(256));
+    return "kxt-boundary-" + bytes.toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals);
+}
+
 } // namespace
 
 FileTransfer::FileTransfer(QObject *parent)
     : QObject(parent)
 {
+    m_uploadStall.setSingleShot(true);
+    connect(&m_uploadStall, &QTimer::timeout, this, [this]() { finishUpload(false); });
 }
 
 FileTransfer::~FileTransfer()
@@ -39,6 +61,8 @@ FileTransfer::~FileTransfer()
     // call back into a half-destroyed service.
     if (currentReply)
         currentReply->disconnect(this);
+    if (m_uploadSocket)
+        m_uploadSocket->disconnect(this);
 }
 
 FileTransfer *FileTransfer::instance()
@@ -60,7 +84,7 @@ QNetworkRequest FileTransfer::makeRequest(const QString &url) const
 void FileTransfer::postDownload(const QString &url, const QString &savePath,
                                 const QVariantMap &postData, const QString &additionalobj)
 {
-    if (currentReply) {
+    if (currentReply || m_uploadSocket) {
         emit downloadCompleted(false, QStringLiteral("已有进行中的下载"));
         return;
     }
@@ -79,6 +103,8 @@ void FileTransfer::postDownload(const QString &url, const QString &savePath,
         return;
     }
     m_writeFailed = false;
+    m_tag = additionalobj;
+    resetThroughput();
 
     QNetworkRequest request = makeRequest(url);
     request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
@@ -101,6 +127,7 @@ void FileTransfer::postDownload(const QString &url, const QString &savePath,
         const bool known = total > 0 && reply->header(QNetworkRequest::ContentLengthHeader).isValid();
         m_downloadProgress = known ? double(received) / double(total) : 0.0;
         emit downloadProgressChanged(m_downloadProgress, tag);
+        reportThroughput(received, known ? total : -1);
     });
     connect(reply, &QNetworkReply::finished, this, [this, tag]() { finishDownload(tag); });
 }
@@ -159,7 +186,7 @@ void FileTransfer::finishDownload(const QString &tag)
 void FileTransfer::postUpload(const QString &url, const QString &filePath,
                               const QString &remotePath, const QString &additionalobj)
 {
-    if (currentReply) {
+    if (currentReply || m_uploadSocket) {
         emit uploadCompleted(false, QStringLiteral("已有进行中的传输"));
         return;
     }
@@ -170,35 +197,156 @@ void FileTransfer::postUpload(const QString &url, const QString &filePath,
         source->deleteLater();
         return;
     }
+    m_uploadSource = source;
+    m_tag = additionalobj;
+    resetThroughput();
 
-    auto *multiPart = new QHttpMultiPart(QHttpMultiPart::FormDataType);
-    QHttpPart part;
-    part.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/octet-stream"));
-    part.setRawHeader("Content-Disposition",
-                      "form-data; name=\"file\"; filename=\""
-                          + quotedFileName(remotePath + QFileInfo(filePath).fileName()) + '"');
-    part.setBodyDevice(source);
-    source->setParent(multiPart);
-    multiPart->append(part);
+    const QUrl target(url, QUrl::TolerantMode);
+    const bool tls = target.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
+    const bool usable = target.isValid() && !target.host().isEmpty()
+        && (tls || target.scheme().compare(QLatin1String("http"), Qt::CaseInsensitive) == 0)
+        && (!tls || QSslSocket::supportsSsl());
 
-    currentReply = m_manager.post(makeRequest(url), multiPart);
-    multiPart->setParent(currentReply);
+    const QByteArray boundary = randomBoundary();
+    const QByteArray part = "--" + boundary
+        + "\r\nContent-Type: application/octet-stream"
+          "\r\nContent-Disposition: form-data; name=\"file\"; filename=\""
+        + quotedFileName(remotePath + QFileInfo(filePath).fileName()) + "\"\r\n\r\n";
+    m_uploadTail = "\r\n--" + boundary + "--\r\n";
+    m_uploadBodySize = part.size() + source->size() + m_uploadTail.size();
+    QByteArray path = target.path(QUrl::FullyEncoded).toLatin1();
+    if (path.isEmpty())
+        path = "/";
+    if (target.hasQuery())
+        path += '?' + target.query(QUrl::FullyEncoded).toLatin1();
+    QByteArray host = target.host(QUrl::FullyEncoded).toLatin1();
+    if (host.contains(':'))
+        host = '[' + host + ']';
+    if (target.port() > 0)
+        host += ':' + QByteArray::number(target.port());
+    m_uploadHead = "POST " + path + " HTTP/1.1\r\nHost: " + host
+        + "\r\nContent-Type: multipart/form-data; boundary=\"" + boundary
+        + "\"\r\nMIME-Version: 1.0\r\nContent-Length: " + QByteArray::number(m_uploadBodySize)
+        + "\r\nConnection: close\r\nUser-Agent: Mozilla/5.0\r\n\r\n";
+    m_uploadRequestSize = m_uploadHead.size();
+    m_uploadHead += part;
+    m_uploadFileEnd = m_uploadHead.size() + source->size();
+    m_uploadQueued = 0;
+    m_uploadWritten = 0;
+    m_uploadAnswer.clear();
 
-    const QString tag = additionalobj;
-    connect(currentReply, &QNetworkReply::uploadProgress, this, [this, tag](qint64 sent, qint64 total) {
-        m_uploadProgress = total > 0 ? double(sent) / double(total) : 1.0;
-        emit uploadProgressChanged(m_uploadProgress, tag);
-    });
-    connect(currentReply, &QNetworkReply::finished, this, [this, tag]() { finishUpload(tag); });
+    if (tls) {
+        auto *socket = new QSslSocket(this);
+        socket->setPeerVerifyMode(QSslSocket::VerifyNone);
+        connect(socket, &QSslSocket::encrypted, this, &FileTransfer::pumpUpload);
+        m_uploadSocket = socket;
+    } else {
+        m_uploadSocket = new QTcpSocket(this);
+        connect(m_uploadSocket, &QTcpSocket::connected, this, &FileTransfer::pumpUpload);
+    }
+    QTcpSocket *socket = m_uploadSocket;
+    connect(socket, &QTcpSocket::bytesWritten, this, &FileTransfer::uploadWritten);
+    connect(socket, &QTcpSocket::readyRead, this, &FileTransfer::readUploadAnswer);
+    connect(socket, &QTcpSocket::errorOccurred, this, [this]() { finishUpload(false); });
+    connect(socket, &QTcpSocket::disconnected, this, [this]() { finishUpload(false); });
+    m_uploadStall.start(m_stallTimeoutMs);
+
+    if (!usable) {
+        // Sent requests report at the earliest once the call has returned.
+        QMetaObject::invokeMethod(
+            this, [this, socket]() { if (m_uploadSocket == socket) finishUpload(false); }, Qt::QueuedConnection);
+    } else if (tls) {
+        static_cast<QSslSocket *>(socket)->connectToHostEncrypted(target.host(), quint16(target.port(443)));
+    } else {
+        socket->connectToHost(target.host(), quint16(target.port(80)));
+    }
 }
 
-void FileTransfer::finishUpload(const QString &tag)
+void FileTransfer::pumpUpload()
 {
-    if (!currentReply)
+    const qint64 fileEnd = m_uploadFileEnd;
+    const qint64 total = fileEnd + m_uploadTail.size();
+    while (m_uploadSocket && m_uploadQueued < total && m_uploadSocket->bytesToWrite() < UploadBacklog) {
+        QByteArray piece;
+        if (m_uploadQueued == 0) {
+            piece = m_uploadHead;
+        } else if (m_uploadQueued < fileEnd) {
+            piece = m_uploadSource->read(qMin(UploadChunk, fileEnd - m_uploadQueued));
+            if (piece.isEmpty()) {
+                // The file shrank or can no longer be read: the announced length is a lie now.
+                finishUpload(false);
+                return;
+            }
+        } else {
+            piece = m_uploadTail;
+        }
+        m_uploadQueued += piece.size();
+        m_uploadSocket->write(piece);
+    }
+}
+
+void FileTransfer::uploadWritten(qint64 bytes)
+{
+    m_uploadWritten += bytes;
+    m_uploadStall.start(m_stallTimeoutMs);
+    const qint64 sent = qBound<qint64>(0, m_uploadWritten - m_uploadRequestSize, m_uploadBodySize);
+    m_uploadProgress = m_uploadBodySize > 0 ? double(sent) / double(m_uploadBodySize) : 1.0;
+    emit uploadProgressChanged(m_uploadProgress, m_tag);
+    reportThroughput(sent, m_uploadBodySize);
+    pumpUpload();
+}
+
+void FileTransfer::readUploadAnswer()
+{
+    if (!m_uploadSocket)
         return;
-    const bool success = currentReply->error() == QNetworkReply::NoError;
+    m_uploadAnswer += m_uploadSocket->readAll();
+    m_uploadStall.start(m_stallTimeoutMs);
+    for (;;) {
+        const int end = m_uploadAnswer.indexOf("\r\n\r\n");
+        if (end < 0) {
+            if (m_uploadAnswer.size() > MaxAnswerHead)
+                finishUpload(false);
+            return;
+        }
+        // "HTTP/1.1 200 OK": the status is the second word.
+        const QList<QByteArray> words = m_uploadAnswer.left(m_uploadAnswer.indexOf("\r\n")).split(' ');
+        const int status = words.value(1).toInt();
+        if (status >= 100 && status < 200) {
+            m_uploadAnswer.remove(0, end + 4);
+            continue;
+        }
+        // The network stack, too, reports answers from 400 on as failures.
+        finishUpload(words.value(0).startsWith("HTTP/") && status >= 200 && status < 400);
+        return;
+    }
+}
+
+void FileTransfer::finishUpload(bool success)
+{
+    if (!m_uploadSocket)
+        return;
+    const QString tag = m_tag;
     cleanUp();
     emit uploadCompleted(success, tag);
+}
+
+void FileTransfer::abort()
+{
+    if (m_uploadSocket) {
+        finishUpload(false);
+        return;
+    }
+    if (!currentReply)
+        return;
+    currentReply->disconnect(this);
+    currentReply->abort();
+    if (outputFile) {
+        outputFile->close();
+        outputFile->remove();
+    }
+    cleanUp();
+    emit downloadCompleted(false, QStringLiteral("已取消"));
 }
 
 void FileTransfer::cleanUp()
@@ -212,5 +360,42 @@ void FileTransfer::cleanUp()
         currentReply->deleteLater();
         currentReply = nullptr;
     }
+    if (m_uploadSocket) {
+        m_uploadSocket->disconnect(this);
+        m_uploadSocket->abort();
+        m_uploadSocket->deleteLater();
+        m_uploadSocket = nullptr;
+    }
+    if (m_uploadSource) {
+        m_uploadSource->deleteLater();
+        m_uploadSource = nullptr;
+    }
+    m_uploadStall.stop();
+    m_uploadHead.clear();
+    m_uploadTail.clear();
+    m_uploadAnswer.clear();
     m_downloadProgress = 0.0;
+}
+
+void FileTransfer::resetThroughput()
+{
+    m_clock.start();
+    m_samples = {{0, 0}};
+    m_lastReport = -1;
+}
+
+void FileTransfer::reportThroughput(qint64 done, qint64 total)
+{
+    const qint64 now = m_clock.elapsed();
+    if (now - m_samples.last().msecs >= SampleSpacingMs)
+        m_samples.append({now, done});
+    // The oldest sample kept is the last one at or before the window's start.
+    while (m_samples.size() > 1 && m_samples.at(1).msecs <= now - SpeedWindowMs)
+        m_samples.removeFirst();
+    if (m_lastReport >= 0 && now - m_lastReport < ReportIntervalMs)
+        return;
+    m_lastReport = now;
+    const Sample &base = m_samples.first();
+    const double speed = now > base.msecs ? double(done - base.bytes) * 1000.0 / double(now - base.msecs) : 0.0;
+    emit throughputChanged(done, total, speed, m_tag);
 }

@@ -61,6 +61,8 @@ private slots:
     void upload_may_start_inside_download_completion();
     void stalled_transfer_times_out_data();
     void stalled_transfer_times_out();
+    void abort_ends_the_transfer_and_frees_the_service_data();
+    void abort_ends_the_transfer_and_frees_the_service();
 
 private:
     QScopedPointer<QTemporaryDir> m_dir;
@@ -382,6 +384,54 @@ void tst_FileTransfer::stalled_transfer_times_out()
     transfer.postDownload(server.url("/after"), path("after.txt"), {}, "again");
     QVERIFY(next.wait(10000));
     QCOMPARE(next.last(), (QVariantList{true, "again"}));
+}
+
+void tst_FileTransfer::abort_ends_the_transfer_and_frees_the_service_data()
+{
+    QTest::addColumn<bool>("upload");
+    QTest::newRow("download") << false;
+    QTest::newRow("upload") << true;
+}
+
+void tst_FileTransfer::abort_ends_the_transfer_and_frees_the_service()
+{
+    QFETCH(bool, upload);
+    LoopbackServer server;
+    const QByteArray body = payload(3 * 1024 * 1024);
+    server.setAnswer("/held", Answer{200, body, true, -1, false, true});
+    server.setAnswer("/after", Answer{200, body});
+    writeFile(path("up.bin"), body);
+    FileTransfer transfer;
+    QSignalSpy done(&transfer, upload ? &FileTransfer::uploadCompleted : &FileTransfer::downloadCompleted);
+    QSignalSpy throughput(&transfer, &FileTransfer::throughputChanged);
+    QSignalSpy arrived(&server, &LoopbackServer::requestRead);
+    if (upload)
+        transfer.postUpload(server.url("/held"), path("up.bin"), "", "quest");
+    else
+        transfer.postDownload(server.url("/held"), path("down.bin"), {}, "quest");
+    QVERIFY(arrived.wait(10000));
+    transfer.abort();
+    QCOMPARE(done.count(), 1);
+    QCOMPARE(done.first(), (QVariantList{false, upload ? "quest" : "已取消"}));
+    QVERIFY(!QFile::exists(path("down.bin")));
+    if (upload) {
+        QVERIFY(!throughput.isEmpty());
+        QVERIFY(throughput.last().at(1).toLongLong() > body.size()); // the file inside its form
+        QCOMPARE(throughput.last().at(3).toString(), QStringLiteral("quest"));
+    }
+
+    // Ready for the next one at once; its figures are its own.
+    QSignalSpy next(&transfer, &FileTransfer::downloadCompleted);
+    throughput.clear();
+    transfer.postDownload(server.url("/after"), path("after.bin"), {}, "again");
+    QVERIFY(next.wait(10000));
+    QCOMPARE(next.last(), (QVariantList{true, "again"}));
+    QCOMPARE(readAll(path("after.bin")), body);
+    QVERIFY(!throughput.isEmpty());
+    QCOMPARE(throughput.last().at(1).toLongLong(), qint64(body.size()));
+    QVERIFY(throughput.last().at(0).toLongLong() <= body.size());
+    QCOMPARE(throughput.last().at(3).toString(), QStringLiteral("again"));
+    QCOMPARE(done.count(), upload ? 1 : 2); // nothing late from the aborted one
 }
 
 QTEST_GUILESS_MAIN(tst_FileTransfer)
