@@ -1,6 +1,7 @@
 """What the platform and the gateways share: the threaded (optionally TLS) server,
 request reading, the request log, fault injection and response writing."""
 
+import io
 import json
 import os
 import socket
@@ -312,22 +313,38 @@ class SimHandler(BaseHTTPRequestHandler):
             self.server.sim.stall_release.wait(STALL_LIMIT_SECONDS)
             return
         limit = max(0, length - int(fault.get("short") or 0))
+        rate = int(fault.get("rate_kbps") or 0) * 1024
         try:
             if response.path:
                 with open(response.path, "rb") as source:
-                    self.copy_limited(source, limit)
+                    self.copy_limited(source, limit, rate)
+            elif rate:
+                self.copy_limited(io.BytesIO(response.body), limit, rate)
             else:
                 self.wfile.write(response.body[:limit])
             self.wfile.flush()
         except (ConnectionError, socket.timeout):
             self.close_connection = True
 
-    def copy_limited(self, source, limit):
+    def copy_limited(self, source, limit, rate=0):
+        """Copies at most limit bytes; with a rate (bytes per second), in tenths of a
+        second's worth, each sent no earlier than the rate allows."""
+        chunk = max(1, rate // 10) if rate else 256 * 1024
+        start = time.monotonic()
+        sent = 0
         while limit > 0:
-            data = source.read(min(256 * 1024, limit))
+            data = source.read(min(chunk, limit))
             if not data:
                 break
-            self.wfile.write(data)
+            if rate:
+                delay = start + sent / rate - time.monotonic()
+                if delay > 0:
+                    time.sleep(delay)
+                self.wfile.write(data)
+                self.wfile.flush()
+            else:
+                self.wfile.write(data)
+            sent += len(data)
             limit -= len(data)
 
 
@@ -364,7 +381,7 @@ class FaultTable:
     (exact, or a prefix when the fault's path ends with '*'); `times` limits how
     many requests it spoils."""
 
-    FIELDS = ("status", "nonjson", "short", "stall", "delay_ms", "times")
+    FIELDS = ("status", "nonjson", "short", "stall", "delay_ms", "rate_kbps", "times")
 
     def __init__(self):
         self.lock = threading.Lock()
@@ -379,7 +396,7 @@ class FaultTable:
         for field in self.FIELDS:
             if spec.get(field) not in (None, False, 0):
                 fault[field] = spec[field]
-        for field in ("status", "short", "delay_ms", "times"):
+        for field in ("status", "short", "delay_ms", "rate_kbps", "times"):
             if field in fault:
                 value = fault[field]
                 if not isinstance(value, int) or isinstance(value, bool) or value < 0:
