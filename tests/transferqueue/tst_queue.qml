@@ -78,8 +78,10 @@ TestCase {
         tryVerify(() => win.active, 3000);
         keyClick(Qt.Key_Escape);
         tryVerify(() => !win.visible, 3000);
+        // Changed in place, as a page may do, then handed to the view again.
         win.downloadModel.unshift({ fileName: "hidden", questInstruction: [instantStep("hidden")], instruction: true,
                                    progress: 0, remainingTime: 1, status: 0, error: 0 });
+        win.flushQuest();
         waitForLog(1);
         tryCompare(task("hidden"), "status", 3);
     }
@@ -184,6 +186,23 @@ TestCase {
         compare(names(), ["failing", "next"]);
         tryVerify(() => view().itemAtIndex(0) && view().itemAtIndex(0).timeText === "失败！", 1000);
         compare(String(findChild(view().itemAtIndex(0), "fill").children[0].color), "#ff3d38");
+    }
+
+    function test_cancelling_a_waiting_task_drops_it_and_the_others_run() {
+        win.addQuest("A", [transferStep("A")]);
+        win.addQuest("B", [transferStep("B")]);
+        win.addQuest("C", [transferStep("C")]);
+        waitForLog(1);
+        const button = findChild(view().itemAtIndex(names().indexOf("B")), "action");
+        compare(button.text, "取消");
+        mouseClick(button);
+        compare(names(), ["C", "A"]);
+        FileTransfer.downloadCompleted(true, "quest");
+        waitForLog(2);
+        FileTransfer.downloadCompleted(true, "quest");
+        tryVerify(() => win.downloadModel.every(t => t.status === 3 && t.error === 0), 3000);
+        compare(log, ["C", "A"]);
+        tryCompare(view(), "count", 2);
     }
 
     function test_progress_is_shown_on_the_transferring_task() {

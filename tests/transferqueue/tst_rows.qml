@@ -14,7 +14,8 @@ Item {
         property Component rowComponent: Qt.createComponent("qrc:/Component/DownloadItemDelegate.qml")
 
         function makeRow(values) {
-            const properties = { index: 0, fileName: "插件甲:core.jar", progress: 0, remainingTime: 0, status: 0, error: 0, width: 500 };
+            const properties = { index: 0, fileName: "插件甲:core.jar", progress: 0, remainingTime: 0, status: 0, error: 0,
+                                 cancelled: false, speed: 0, remaining: -1, width: 500 };
             for (const key in values)
                 properties[key] = values[key];
             const row = createTemporaryObject(rowComponent, root, properties);
@@ -29,12 +30,13 @@ Item {
                 { tag: "just added", elapsed: 0, status: 0, error: 0, text: "0:0:0" },
                 { tag: "no creation time", elapsed: -1, status: 1, error: 0, text: "" },
                 { tag: "completed", elapsed: 5, status: 3, error: 0, text: "已完成" },
-                { tag: "failed", elapsed: 5, status: 3, error: 1, text: "失败！" }
+                { tag: "failed", elapsed: 5, status: 3, error: 1, text: "失败！" },
+                { tag: "cancelled", elapsed: 5, status: 3, error: 1, cancelled: true, text: "已取消" }
             ];
         }
 
         function test_time_field(data) {
-            const row = makeRow({ status: data.status, error: data.error });
+            const row = makeRow({ status: data.status, error: data.error, cancelled: !!data.cancelled });
             // Set from the row's own clock so no second boundary can fall in between.
             row.remainingTime = data.elapsed < 0 ? 0 : row.now - data.elapsed;
             compare(findChild(row, "time").text, data.text);
@@ -62,6 +64,29 @@ Item {
             if (data.percent !== "")
                 compare(percent.text, data.percent);
             compare(findChild(row, "state").text, data.state);
+        }
+
+        function test_speed_and_action_data() {
+            return [
+                { tag: "speed and time left", status: 1, speed: 1536, remaining: 75, text: "1.5 KB/s  剩余 1:15", action: "取消" },
+                { tag: "unknown total", status: 1, speed: 3.5 * 1048576, remaining: -1, text: "3.5 MB/s", action: "取消" },
+                { tag: "over an hour left", status: 1, speed: 100, remaining: 3725, text: "100 B/s  剩余 1:02:05", action: "取消" },
+                { tag: "no speed yet", status: 1, speed: 0, remaining: -1, text: "", action: "取消" },
+                { tag: "waiting", status: 0, speed: 0, remaining: -1, text: "", action: "取消" },
+                { tag: "failed", status: 3, error: 1, speed: 0, remaining: -1, text: "", action: "重试" },
+                { tag: "completed", status: 3, speed: 0, remaining: -1, text: "", action: "" }
+            ];
+        }
+
+        function test_speed_and_action(data) {
+            const row = makeRow({ status: data.status, error: data.error || 0, speed: data.speed, remaining: data.remaining });
+            const speed = findChild(row, "speed");
+            compare(speed.visible, data.text !== "");
+            compare(speed.text, data.text);
+            const action = findChild(row, "action");
+            compare(action.visible, data.action !== "");
+            if (data.action !== "")
+                compare(action.text, data.action);
         }
 
         function test_fill_width_is_animated() {

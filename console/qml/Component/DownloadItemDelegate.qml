@@ -3,10 +3,14 @@ import QtQuick.Layouts 1.15
 import HuskarUI.Basic 1.0
 import KxtShared 1.0
 
-// One row of the transfer queue: name, elapsed time, percentage and state over a
-// fill that grows with the transfer and turns green or red when the task ends.
+// One row of the transfer queue: name, elapsed time, speed and time left,
+// percentage and state over a fill that grows with the transfer and turns green
+// or red when the task ends; "重试" on a failed row, "取消" on an unfinished one.
 Item {
     id: row
+
+    signal retryClicked()
+    signal cancelClicked()
 
     required property int index
     required property string fileName
@@ -14,6 +18,9 @@ Item {
     required property real remainingTime // the task's creation time, in seconds since the epoch
     required property int status
     required property int error
+    required property bool cancelled
+    required property real speed      // bytes per second of the running transfer, 0 when none
+    required property real remaining  // seconds left, -1 when unknown
 
     readonly property bool finished: status === 3
     readonly property real fillWidth: finished ? width : Math.max(0, Math.min(width, width * progress / 100))
@@ -23,7 +30,7 @@ Item {
     readonly property string statusText: ["等待中", "下载中", "上传中"][status] || ""
     readonly property string timeText: {
         if (finished)
-            return error ? "失败！" : "已完成";
+            return cancelled ? "已取消" : error ? "失败！" : "已完成";
         if (remainingTime === 0)
             return "";
         // Hours, minutes and seconds are each the whole elapsed time in that unit.
@@ -31,8 +38,30 @@ Item {
         return Math.floor(elapsed / 3600) + ":" + Math.floor(elapsed / 60) + ":" + elapsed;
     }
 
+    readonly property bool transferring: (status === 1 || status === 2) && speed > 0
+    readonly property string speedText: {
+        if (!transferring)
+            return "";
+        const units = ["B/s", "KB/s", "MB/s", "GB/s"];
+        let value = speed;
+        let unit = 0;
+        while (value >= 1024 && unit < units.length - 1) {
+            value /= 1024;
+            ++unit;
+        }
+        const shown = value.toFixed(value < 10 && unit > 0 ? 1 : 0) + " " + units[unit];
+        return remaining >= 0 ? shown + "  剩余 " + clock(remaining) : shown;
+    }
+
     // Whole seconds, so the time text is only rebuilt when it can change.
     property int now: Math.floor(Date.now() / 1000)
+
+    function clock(seconds) {
+        const s = Math.round(seconds);
+        const two = n => (n < 10 ? "0" : "") + n;
+        const h = Math.floor(s / 3600);
+        return (h > 0 ? h + ":" + two(Math.floor(s / 60) % 60) : Math.floor(s / 60)) + ":" + two(s % 60);
+    }
 
     height: 60
 
@@ -83,11 +112,15 @@ Item {
         }
     }
 
+    // Wakes once a second, just after the second changes.
     Timer {
-        interval: 10
+        interval: 1000 - Date.now() % 1000 + 5
         repeat: true
         running: !row.finished && row.remainingTime !== 0
-        onTriggered: row.now = Math.floor(Date.now() / 1000)
+        onTriggered: {
+            row.now = Math.floor(Date.now() / 1000);
+            interval = 1000 - Date.now() % 1000 + 5;
+        }
     }
 
     RowLayout {
@@ -128,6 +161,12 @@ Item {
         }
 
         RowText {
+            objectName: "speed"
+            visible: row.transferring
+            text: row.speedText
+        }
+
+        RowText {
             objectName: "percent"
             visible: !row.finished
             text: Math.min(row.progress, 100) + "%"
@@ -140,6 +179,17 @@ Item {
             text: row.statusText
             horizontalAlignment: Text.AlignRight
             Layout.margins: 10
+        }
+
+        HusButton {
+            objectName: "action"
+            readonly property bool retry: row.finished && row.error
+            visible: retry || !row.finished
+            text: retry ? "重试" : "取消"
+            type: retry ? HusButton.Type_Primary : HusButton.Type_Default
+            implicitHeight: 30
+            Layout.rightMargin: 5
+            onClicked: retry ? row.retryClicked() : row.cancelClicked()
         }
     }
 }

@@ -9,14 +9,17 @@ import "../Component"
 // The console's list of file tasks. A task is a name and a list of steps; the
 // steps of one task run one after another, a transfer step ending when the
 // transfer service reports its completion. Newest tasks go to the front and run
-// first; finished tasks move to the back.
+// first; finished tasks move to the back. A failed task can be run again from
+// its first step; a waiting one removed, the running one cancelled.
 HusWindow {
     id: questWindow
 
     // Task records: fileName, questInstruction (steps not yet started), instruction
     // (the next step may start), progress (per cent), remainingTime (creation time in
     // seconds since the epoch), status (0 waiting, 1 downloading, 2 uploading,
-    // 3 finished) and error (1 when it finished with a failure).
+    // 3 finished) and error (1 when it finished with a failure); for this window's own
+    // use: questSteps (every step, for a retry), cancelled, speed (bytes per second)
+    // and remaining (seconds, -1 when unknown) of the running transfer.
     property var downloadModel: []
 
     // The task whose steps are under way: no other task starts a step before it ends.
@@ -37,6 +40,9 @@ HusWindow {
     property var shownTasks: []
     property var shownState: []
     property bool structureChanged: false
+    // The driver only ticks while there is something to run or to show anew: an
+    // idle queue of hundreds of finished rows then costs nothing.
+    property bool driverActive: false
 
     width: 800
     height: 600
@@ -53,17 +59,54 @@ HusWindow {
     captionBar.closeCallback: () => questWindow.hide()
 
     function addQuest(filename, questinstruction) {
-        downloadModel.unshift({
-            fileName: filename,
-            questInstruction: questinstruction ? Array.prototype.slice.call(questinstruction) : [],
-            instruction: true,
-            progress: 0,
-            remainingTime: Math.floor(Date.now() / 1000),
-            status: 0,
-            error: 0
-        });
+        const steps = questinstruction ? Array.prototype.slice.call(questinstruction) : [];
+        downloadModel.unshift(resetTask({ fileName: filename, questSteps: steps }));
         structureChanged = true;
+        driverActive = true;
         showEx();
+    }
+
+    function resetTask(task) {
+        task.questInstruction = task.questSteps.slice();
+        task.instruction = true;
+        task.progress = 0;
+        task.remainingTime = Math.floor(Date.now() / 1000);
+        task.status = 0;
+        task.error = 0;
+        task.cancelled = false;
+        task.speed = 0;
+        task.remaining = -1;
+        return task;
+    }
+
+    // A failed or cancelled task goes back to the front of the waiting tasks and
+    // starts again from its first step.
+    function retryTask(task) {
+        if (!task || task.status !== 3 || !task.error || !task.questSteps)
+            return;
+        downloadModel.splice(downloadModel.indexOf(task), 1);
+        downloadModel.unshift(resetTask(task));
+        structureChanged = true;
+        driverActive = true;
+    }
+
+    // A waiting task is dropped; the running one ends as cancelled, its transfer aborted.
+    function cancelTask(task) {
+        if (!task || task.status === 3)
+            return;
+        if (task !== runningTask) {
+            const at = downloadModel.indexOf(task);
+            if (at >= 0)
+                downloadModel.splice(at, 1);
+            structureChanged = true;
+            driverActive = true;
+            return;
+        }
+        task.cancelled = true;
+        if (transferTask === task)
+            FileTransfer.abort();
+        if (task.status !== 3)
+            moveToBack(task, true);
     }
 
     function showEx() {
@@ -77,6 +120,7 @@ HusWindow {
     }
 
     function flushQuest() {
+        driverActive = true;
         const tasks = downloadModel;
         for (let i = 0; i < tasks.length; ++i) {
             const task = tasks[i];
@@ -126,13 +170,31 @@ HusWindow {
         shownState.splice(at, count);
     }
 
+    // Only the task being worked on changes between structural changes.
+    function flushTask(task) {
+        const i = shownTasks.indexOf(task);
+        if (i < 0)
+            return;
+        const shown = shownState[i];
+        const state = rowState(task);
+        for (const role in state) {
+            if (shown[role] !== state[role]) {
+                rows.setProperty(i, role, state[role]);
+                shown[role] = state[role];
+            }
+        }
+    }
+
     function rowState(task) {
         return {
             fileName: String(task.fileName),
             progress: Number(task.progress) || 0,
             remainingTime: Number(task.remainingTime) || 0,
             status: Number(task.status) || 0,
-            error: task.error ? 1 : 0
+            error: task.error ? 1 : 0,
+            cancelled: !!task.cancelled,
+            speed: Number(task.speed) || 0,
+            remaining: task.remaining >= 0 ? Math.round(task.remaining) : -1
         };
     }
 
@@ -144,12 +206,15 @@ HusWindow {
         if (failed)
             task.error = 1;
         task.questInstruction = [];
+        task.speed = 0;
+        task.remaining = -1;
         downloadModel.push(task);
         if (runningTask === task)
             runningTask = null;
         if (transferTask === task)
             transferTask = null;
         structureChanged = true;
+        driverActive = true;
     }
 
     function runStep(task, step) {
@@ -171,10 +236,8 @@ HusWindow {
     }
 
     function tick() {
-        if (downloadModel.length === 0)
-            return;
         const task = runningTask || downloadModel[0];
-        const idle = task.status === 3;
+        const idle = !task || task.status === 3;
         if (!idle && task.instruction) {
             task.instruction = false;
             if (task.questInstruction.length > 0) {
@@ -185,8 +248,12 @@ HusWindow {
             }
         }
         // Finished tasks never change: an idle queue has nothing to show anew.
-        if (!idle || structureChanged)
+        if (structureChanged)
             flushQuest();
+        else if (!idle)
+            flushTask(task);
+        const next = runningTask || downloadModel[0];
+        driverActive = structureChanged || (!!next && next.status !== 3);
     }
 
     function transferCompleted(success, message) {
@@ -202,6 +269,8 @@ HusWindow {
             if (message !== "quest")
                 return;
             transferTask = null;
+            task.speed = 0;
+            task.remaining = -1;
             task.instruction = true;
         } else {
             if (foreignMessages.indexOf(message) >= 0)
@@ -215,19 +284,27 @@ HusWindow {
             transferTask.progress = progress * 100;
     }
 
+    function transferThroughput(done, total, speed) {
+        if (!transferTask)
+            return;
+        transferTask.speed = speed;
+        transferTask.remaining = total > 0 && speed > 0 ? Math.max(0, total - done) / speed : -1;
+    }
+
     Connections {
         target: FileTransfer
         function onDownloadCompleted(success, message) { questWindow.transferCompleted(success, message); }
         function onUploadCompleted(success, message) { questWindow.transferCompleted(success, message); }
         function onDownloadProgressChanged(progress, additional) { questWindow.transferProgress(progress, additional); }
         function onUploadProgressChanged(progress, additional) { questWindow.transferProgress(progress, additional); }
+        function onThroughputChanged(done, total, speed, additional) { questWindow.transferThroughput(done, total, speed); }
     }
 
     Timer {
         id: driver
         interval: 10
         repeat: true
-        running: true
+        running: questWindow.driverActive
         onTriggered: questWindow.tick()
     }
 
@@ -263,8 +340,13 @@ HusWindow {
                 clip: true
                 model: rows
                 boundsBehavior: Flickable.StopAtBounds
+                // The current row follows every finished task to the back; letting the
+                // view chase it kept it drawing for seconds after the queue fell idle.
+                highlightFollowsCurrentItem: false
                 delegate: DownloadItemDelegate {
                     width: questView.width
+                    onRetryClicked: questWindow.retryTask(questWindow.shownTasks[index])
+                    onCancelClicked: questWindow.cancelTask(questWindow.shownTasks[index])
                 }
             }
         }
