@@ -3,7 +3,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QThread>
+#include <QVector>
 
 #include <algorithm>
 
@@ -104,9 +106,22 @@ void ZipWorker::process()
     QString destPrefix = QDir(destDir).absolutePath();
     if (!destPrefix.endsWith(QLatin1Char('/')))
         destPrefix += QLatin1Char('/');
+
+    // Everything is unpacked beside the installed files first, on the same disk, so
+    // that putting it in place is a rename per file and nothing is installed from an
+    // archive that turns out damaged halfway.
+    QDir().mkpath(destPrefix);
+    QTemporaryDir staging(destPrefix + QStringLiteral(".renewer-staging-XXXXXX"));
+    if (!staging.isValid()) {
+        emit errorOccurred(QStringLiteral("无法创建目录: %1").arg(staging.path()));
+        fail(false);
+        return;
+    }
+    const QString stagePrefix = staging.path() + QLatin1Char('/');
     const int total = zip.getEntriesCount();
     int done = 0;
-    bool failed = false;
+    QStringList directories;
+    QStringList files;
 
     for (bool more = zip.goToFirstFile(); more; more = zip.goToNextFile()) {
         QuaZipFile entry(&zip);
@@ -115,64 +130,159 @@ void ZipWorker::process()
         // names off at 256 bytes and would write them under another name.
         if (!zip.getCurrentFileInfo(&info)) {
             emit errorOccurred(QStringLiteral("无法打开ZIP中的文件: %1").arg(entry.getActualFileName()));
-            failed = true;
-            continue;
+            fail(false);
+            return;
         }
         const QString name = info.name;
         if (isUnsafeEntryName(name) || isSymlinkEntry(info)) {
-            emit errorOccurred(QStringLiteral("不安全的路径，已跳过: %1").arg(name));
-            failed = true;
-            continue;
+            emit errorOccurred(QStringLiteral("不安全的路径，已拒绝: %1").arg(name));
+            fail(false);
+            return;
         }
 
-        const QString targetPath = destPrefix + name;
-        const QString dirPath = QFileInfo(targetPath).absolutePath();
-        if (!QDir().mkpath(dirPath)) {
-            emit errorOccurred(QStringLiteral("无法创建目录: %1").arg(dirPath));
-            failed = true;
-            continue;
+        const QString stagedPath = stagePrefix + name;
+        if (!QDir().mkpath(QFileInfo(stagedPath).absolutePath())) {
+            emit errorOccurred(QStringLiteral("无法创建目录: %1").arg(QFileInfo(destPrefix + name).absolutePath()));
+            fail(false);
+            return;
         }
         if (name.endsWith(QLatin1Char('/'))) {
+            directories << name;
             ++done;
             continue;
         }
 
         if (!entry.open(QIODevice::ReadOnly)) {
             emit errorOccurred(QStringLiteral("无法打开ZIP中的文件: %1").arg(name));
-            failed = true;
-            continue;
+            fail(false);
+            return;
         }
-        // A dangling link in the destination counts as an old file too: opening
-        // it for writing would create whatever it points to.
-        const QFileInfo old(targetPath);
-        if ((old.exists() || old.isSymLink()) && !QFile::remove(targetPath)) {
-            emit errorOccurred(QStringLiteral("无法删除旧文件: %1").arg(targetPath));
-            failed = true;
-            continue;
-        }
-        QFile target(targetPath);
+        QFile target(stagedPath);
         if (!target.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-            emit errorOccurred(QStringLiteral("无法写入文件: %1").arg(targetPath));
-            failed = true;
-            continue;
+            emit errorOccurred(QStringLiteral("无法写入文件: %1").arg(destPrefix + name));
+            fail(false);
+            return;
         }
         if (!copyEntry(entry, target, info.uncompressedSize)) {
-            emit errorOccurred(QStringLiteral("文件写入不完整: %1").arg(targetPath));
-            failed = true;
-            continue;
+            emit errorOccurred(QStringLiteral("文件写入不完整: %1").arg(destPrefix + name));
+            fail(false);
+            return;
         }
+        if (!files.contains(name))
+            files << name;
         ++done;
         emit progressChanged(static_cast<int>(done * 100.0 / total));
     }
     // An entry count that promises more than the central directory holds ends
     // the walk early with an error of its own.
-    if (zip.getZipError() != UNZ_OK)
-        failed = true;
+    if (zip.getZipError() != UNZ_OK) {
+        emit errorOccurred(QStringLiteral("无法打开ZIP文件"));
+        fail(false);
+        return;
+    }
     zip.close();
 
-    if (failed)
-        emit errorOccurred(QStringLiteral("解压完成，但部分文件可能未正确解压"));
+    bool restored = true;
+    if (!install(stagePrefix, destPrefix, directories, files, &restored)) {
+        fail(!restored);
+        return;
+    }
     emit finished();
+}
+
+void ZipWorker::fail(bool damaged)
+{
+    emit errorOccurred(damaged ? QStringLiteral("更新失败，部分原有文件未能恢复")
+                               : QStringLiteral("更新失败，已保留原有版本"));
+    emit finished();
+}
+
+bool ZipWorker::install(const QString &stagePrefix, const QString &destPrefix, const QStringList &directories,
+                        const QStringList &files, bool *restored)
+{
+    // The files replaced wait here until the last one is in place.
+    QTemporaryDir aside(destPrefix + QStringLiteral(".renewer-backup-XXXXXX"));
+    if (!aside.isValid()) {
+        emit errorOccurred(QStringLiteral("无法创建目录: %1").arg(aside.path()));
+        return false;
+    }
+    const QString asidePrefix = aside.path() + QLatin1Char('/');
+    QDir fs;
+    QStringList created; // directories made in the installation, parents first
+    const auto makePath = [&](const QString &dir) {
+        QStringList missing;
+        for (QString d = dir; !QFileInfo::exists(d) && !QFileInfo(d).isSymLink(); d = QFileInfo(d).absolutePath())
+            missing.prepend(d);
+        if (!fs.mkpath(dir))
+            return false;
+        created << missing;
+        return true;
+    };
+
+    struct Move {
+        QString target;
+        QString kept; // where the file it replaced waits; empty when there was none
+    };
+    QVector<Move> moves;
+    bool ok = true;
+    for (const QString &name : directories) {
+        const QString dir = QDir::cleanPath(destPrefix + name);
+        if (!makePath(dir)) {
+            emit errorOccurred(QStringLiteral("无法创建目录: %1").arg(dir));
+            ok = false;
+            break;
+        }
+    }
+    for (int i = 0; ok && i < files.size(); ++i) {
+        const QString &name = files.at(i);
+        const QString target = destPrefix + name;
+        const QString dir = QFileInfo(target).absolutePath();
+        if (!makePath(dir)) {
+            emit errorOccurred(QStringLiteral("无法创建目录: %1").arg(dir));
+            ok = false;
+            break;
+        }
+        Move move{target, {}};
+        // A link counts as an old file too, even a dangling one: it is moved, not followed.
+        const QFileInfo old(target);
+        if (old.exists() || old.isSymLink()) {
+            move.kept = asidePrefix + name;
+            if ((old.isDir() && !old.isSymLink()) || !fs.mkpath(QFileInfo(move.kept).absolutePath())
+                || !fs.rename(target, move.kept)) {
+                emit errorOccurred(QStringLiteral("无法删除旧文件: %1").arg(target));
+                ok = false;
+                break;
+            }
+        }
+        if (!fs.rename(stagePrefix + name, target)) {
+            emit errorOccurred(QStringLiteral("无法写入文件: %1").arg(target));
+            if (!move.kept.isEmpty() && !fs.rename(move.kept, target)) {
+                emit errorOccurred(QStringLiteral("无法恢复原有文件: %1").arg(target));
+                *restored = false;
+            }
+            ok = false;
+            break;
+        }
+        moves << move;
+    }
+    if (ok)
+        return true;
+
+    // Put back what was replaced, newest first, and take away what was added.
+    for (int i = moves.size() - 1; i >= 0; --i) {
+        const Move &move = moves.at(i);
+        QFile::remove(move.target);
+        if (!move.kept.isEmpty() && !fs.rename(move.kept, move.target)) {
+            emit errorOccurred(QStringLiteral("无法恢复原有文件: %1").arg(move.target));
+            *restored = false;
+        }
+    }
+    for (int i = created.size() - 1; i >= 0; --i)
+        fs.rmdir(created.at(i));
+    // Whatever could not be put back stays where it waited rather than being lost.
+    if (!*restored)
+        aside.setAutoRemove(false);
+    return false;
 }
 
 ZipManager::ZipManager(QObject *parent)

@@ -6,8 +6,11 @@
 
 class QThread;
 
-// Unpacks one archive into a directory. Lives on a thread of its own for exactly
+// Installs one archive into a directory. Lives on a thread of its own for exactly
 // one extraction; reports every problem as text and always ends with finished().
+// All or nothing: the entries are unpacked into a staging folder first and only
+// moved into place when every one of them is complete; a failure on the way
+// leaves the installed files as they were.
 class ZipWorker : public QObject
 {
     Q_OBJECT
@@ -30,6 +33,13 @@ signals:
     void errorOccurred(const QString &message);
 
 private:
+    // Reports the end of a failed install: damaged when what was replaced could not all be put back.
+    void fail(bool damaged);
+    // Moves the staged entries into place, keeping the files they replace aside
+    // until the last move has succeeded and putting them back if one fails.
+    bool install(const QString &stagePrefix, const QString &destPrefix, const QStringList &directories,
+                 const QStringList &files, bool *restored);
+
     QString zipPath;
     QString destDir;
 };

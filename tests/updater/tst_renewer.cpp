@@ -11,6 +11,7 @@
 #include <QtTest>
 
 #include "fixtures.h"
+#include "ziparchive.h"
 
 namespace {
 
@@ -19,7 +20,8 @@ const QString defaultHost = QStringLiteral("api.kxt.example");
 
 const QString success = QStringLiteral("状态: ✅ 解压成功！");
 const QString successNotice = QStringLiteral("消息[success]: 解压完成！请关闭更新程序重新启动主程序!");
-const QStringList finalStates{success, QStringLiteral("状态: 下载失败"), QStringLiteral("状态: 解压失败")};
+const QString keptOld = QStringLiteral("状态: 更新失败，已保留原有版本");
+const QStringList finalStates{success, QStringLiteral("状态: 下载失败"), keptOld};
 
 // An HTTP proxy on loopback that answers every CONNECT by tunnelling it to the
 // simulator, whatever host was asked for, and remembers what was asked. With it
@@ -146,6 +148,7 @@ private:
 
     std::unique_ptr<QTemporaryDir> work;
     int logSeq = 0;
+    QString lockedPath;
 };
 
 void TestRenewer::init()
@@ -168,6 +171,9 @@ void TestRenewer::init()
 
 void TestRenewer::cleanup()
 {
+    if (!lockedPath.isEmpty())
+        unlockFile(lockedPath);
+    lockedPath.clear();
     Fixtures::simControl("/faults/clear");
 }
 
@@ -261,7 +267,7 @@ void TestRenewer::updatesFromBaseUrl()
 void TestRenewer::failuresAreShown_data()
 {
     QTest::addColumn<QJsonObject>("fault");
-    QTest::addColumn<QString>("blockedEntry"); // a non-empty folder put where this file goes
+    QTest::addColumn<QString>("lockedEntry"); // a file of the installation that cannot be moved
     QTest::addColumn<QStringList>("expected");  // %1: the working directory; "*" matches any text
 
     QTest::newRow("platform answers 500")
@@ -272,23 +278,27 @@ void TestRenewer::failuresAreShown_data()
         << QStringList{"状态: 下载失败", "消息[error]: *"};
     QTest::newRow("package is not a zip")
         << QJsonObject{{"nonjson", true}} << QString()
-        << QStringList{"状态: 解压中", "消息[error]: 无法打开ZIP文件", "状态: 解压失败"};
+        << QStringList{"状态: 解压中", "消息[error]: 无法打开ZIP文件", keptOld};
     QTest::newRow("a file of the installation cannot be replaced")
-        << QJsonObject{} << QStringLiteral("update/version.txt")
-        << QStringList{"状态: 解压中", "消息[error]: 无法删除旧文件: %1/update/version.txt",
-                       "消息[error]: 解压完成，但部分文件可能未正确解压", "状态: 解压失败"};
+        << QJsonObject{} << QStringLiteral("update/doc/readme.md")
+        << QStringList{"状态: 解压中", "消息[error]: 无法删除旧文件: %1/update/doc/readme.md", keptOld};
 }
 
 void TestRenewer::failuresAreShown()
 {
     QFETCH(QJsonObject, fault);
-    QFETCH(QString, blockedEntry);
+    QFETCH(QString, lockedEntry);
     QFETCH(QStringList, expected);
 
     const QDir dir(work->path());
-    if (!blockedEntry.isEmpty()) {
-        QVERIFY(QFile::remove(dir.filePath(blockedEntry)));
-        QVERIFY(dir.mkpath(blockedEntry + "/kept"));
+    if (!lockedEntry.isEmpty()) {
+        QVERIFY(dir.mkpath(QFileInfo(lockedEntry).path()));
+        QFile locked(dir.filePath(lockedEntry));
+        QVERIFY(locked.open(QIODevice::WriteOnly) && locked.write("mine") == 4);
+        locked.close();
+        lockedPath = locked.fileName();
+        if (!lockFile(lockedPath))
+            QSKIP("this file system cannot make a file immovable");
     }
     if (!fault.isEmpty()) {
         fault.insert("path", "/quenta/download/all");
@@ -308,11 +318,12 @@ void TestRenewer::failuresAreShown()
             QCOMPARE(log.at(i), want);
     }
     QVERIFY(!log.contains(successNotice));
-    if (blockedEntry.isEmpty() && !log.contains("状态: 解压中"))
-        QVERIFY(readFile(dir.filePath("update/version.txt")).startsWith("old version"));
-    if (!blockedEntry.isEmpty())
-        QVERIFY(readFile(dir.filePath("update/doc/readme.md")).startsWith("# KX-T"));
+    // The installation is exactly as it was, whatever step failed.
+    QCOMPARE(readFile(dir.filePath("update/version.txt")), QByteArray("old version, and a longer line than the new one\n"));
+    QVERIFY(!QFileInfo::exists(dir.filePath("update/更新说明.txt")));
     QCOMPARE(readFile(dir.filePath("setting.ini")), QByteArray("[login]\nuser=demo\n"));
+    QCOMPARE(QDir(work->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             (QStringList{"download", "setting.ini", "update"}));
 }
 
 QTEST_GUILESS_MAIN(TestRenewer)

@@ -21,7 +21,7 @@ Q_DECLARE_METATYPE(NameEncoding)
 
 namespace {
 
-const QString summary = QStringLiteral("解压完成，但部分文件可能未正确解压");
+const QString summary = QStringLiteral("更新失败，已保留原有版本");
 
 // Everything the manager tells its listeners, in arrival order.
 class Recorder
@@ -88,6 +88,15 @@ QStringList tree(const QString &root)
     return paths;
 }
 
+// Every path below root with the content of the files.
+QMap<QString, QByteArray> snapshot(const QString &root)
+{
+    QMap<QString, QByteArray> contents;
+    for (const QString &path : tree(root))
+        contents.insert(path, readFile(QDir(root).filePath(path)));
+    return contents;
+}
+
 } // namespace
 
 class TestZipManager : public QObject
@@ -101,9 +110,9 @@ private slots:
     void extractsEntriesAndReportsProgress();
     void unreadableArchiveReportsOpenFailure_data();
     void unreadableArchiveReportsOpenFailure();
-    void troublesomeEntriesAreReportedAndSkipped_data();
-    void troublesomeEntriesAreReportedAndSkipped();
-    void corruptEntryDataIsNotReportedAsWritten();
+    void troublesomeEntriesLeaveTheInstallationAsItWas_data();
+    void troublesomeEntriesLeaveTheInstallationAsItWas();
+    void damagedEntryChangesNoInstalledFile();
     void shortWriteIsReported();
     void secondExtractionWhileRunningIsRefused();
     void nextExtractionMayStartFromFinishedHandler();
@@ -230,20 +239,18 @@ void TestZipManager::unreadableArchiveReportsOpenFailure()
     QCOMPARE(manager.progress(), 100);
 }
 
-void TestZipManager::troublesomeEntriesAreReportedAndSkipped_data()
+void TestZipManager::troublesomeEntriesLeaveTheInstallationAsItWas_data()
 {
     // Each archive is a.txt, the troublesome entry, c.txt; %s in the entry stands for the sandbox.
     QTest::addColumn<ZipEntry>("entry");
     QTest::addColumn<Prepare>("prepare");
     QTest::addColumn<QStringList>("expected");
-    QTest::addColumn<QStringList>("kept"); // what was there before and must still be
 
     const auto none = Prepare([](const QDir &) {});
     const auto unsafe = [&](const char *tag, const ZipEntry &entry) {
         QTest::newRow(tag) << entry << none
-                           << QStringList{"progress 33", "error 不安全的路径，已跳过: " + entry.name,
-                                          "progress 66", "error " + summary, "finished"}
-                           << QStringList{};
+                           << QStringList{"progress 33", "error 不安全的路径，已拒绝: " + entry.name,
+                                          "error " + summary, "finished"};
     };
     unsafe("parent step", ZipEntry::file("../evil.txt"));
     unsafe("parent steps past a folder", ZipEntry::file("sub/../../evil.txt"));
@@ -262,56 +269,61 @@ void TestZipManager::troublesomeEntriesAreReportedAndSkipped_data()
     unsafe("link to a parent", ZipEntry::link("link", "../.."));
     unsafe("link to a file inside", ZipEntry::link("link", "a.txt"));
 
+    const QStringList staged{"progress 33", "progress 66", "progress 100"};
     QTest::newRow("non-empty directory where a file goes")
         << ZipEntry::file("b.txt") << Prepare([](const QDir &d) { writeFile(d.filePath("b.txt/keep"), "mine"); })
-        << QStringList{"progress 33", "error 无法删除旧文件: %d/b.txt", "progress 66", "error " + summary, "finished"}
-        << QStringList{"b.txt/keep"};
+        << staged + QStringList{"error 无法删除旧文件: %d/b.txt", "error " + summary, "finished"};
+    QTest::newRow("a replaced file cannot be moved")
+        << ZipEntry::file("b.txt")
+        << Prepare([](const QDir &d) {
+               for (const char *name : {"a.txt", "b.txt", "c.txt"})
+                   writeFile(d.filePath(name), "old");
+               QVERIFY(lockFile(d.filePath("c.txt")));
+           })
+        << staged + QStringList{"error 无法删除旧文件: %d/c.txt", "error " + summary, "finished"};
     QTest::newRow("file where a directory goes")
         << ZipEntry::file("sub/b.txt") << Prepare([](const QDir &d) { writeFile(d.filePath("sub"), "mine"); })
-        << QStringList{"progress 33", "error 无法创建目录: %d/sub", "progress 66", "error " + summary, "finished"}
-        << QStringList{"sub"};
+        << staged + QStringList{"error 无法创建目录: %d/sub", "error " + summary, "finished"};
     const QString longName(300, QLatin1Char('n'));
     QTest::newRow("name too long to create")
         << ZipEntry::file(longName) << none
-        << QStringList{"progress 33", "error 无法写入文件: %d/" + longName, "progress 66", "error " + summary, "finished"}
-        << QStringList{};
+        << QStringList{"progress 33", "error 无法写入文件: %d/" + longName, "error " + summary, "finished"};
     QTest::newRow("entry that cannot be opened")
         << ZipEntry{"packed.bin", "pretend this is LZMA", false, 14}
         << Prepare([](const QDir &d) { writeFile(d.filePath("packed.bin"), "mine"); })
-        << QStringList{"progress 33", "error 无法打开ZIP中的文件: packed.bin", "progress 66", "error " + summary, "finished"}
-        << QStringList{"packed.bin"};
+        << QStringList{"progress 33", "error 无法打开ZIP中的文件: packed.bin", "error " + summary, "finished"};
     QTest::newRow("old file and a link out are replaced")
         << ZipEntry::file("b.txt")
         << Prepare([](const QDir &d) {
                writeFile(d.filePath("a.txt"), QByteArray(10000, 'o'));
                QVERIFY(QFile::link(d.filePath("../outside.txt"), d.filePath("b.txt")));
            })
-        << QStringList{"progress 33", "progress 66", "progress 100", "finished"} << QStringList{};
+        << staged + QStringList{"finished"};
 }
 
-void TestZipManager::troublesomeEntriesAreReportedAndSkipped()
+void TestZipManager::troublesomeEntriesLeaveTheInstallationAsItWas()
 {
     QFETCH(ZipEntry, entry);
     QFETCH(Prepare, prepare);
     QFETCH(QStringList, expected);
-    QFETCH(QStringList, kept);
     for (QString *text : {&entry.name, &expected[1]})
         text->replace(QLatin1String("%s"), sandbox->path());
     entry.data.replace("%s", sandbox->path().toUtf8());
 
     const QDir dest(destPath);
     prepare(dest);
-    QHash<QString, QByteArray> before;
-    for (const QString &path : kept)
-        before.insert(path, readFile(dest.filePath(path)));
+    const QMap<QString, QByteArray> before = snapshot(destPath);
 
     ZipManager manager;
-    QCOMPARE(extract(manager, archive({ZipEntry::file("a.txt"), entry, ZipEntry::file("c.txt")}), destPath),
-             expand(expected));
-    for (const QString &path : kept)
-        QCOMPARE(readFile(dest.filePath(path)), before.value(path));
-    for (const char *name : {"a.txt", "c.txt"})
-        QCOMPARE(readFile(dest.filePath(name)), "content of " + QByteArray(name));
+    const QStringList events = extract(manager, archive({ZipEntry::file("a.txt"), entry, ZipEntry::file("c.txt")}), destPath);
+    unlockFile(dest.filePath("c.txt"));
+    QCOMPARE(events, expand(expected));
+    if (events.contains("error " + summary)) {
+        QCOMPARE(snapshot(destPath), before);
+    } else {
+        for (const char *name : {"a.txt", "c.txt"})
+            QCOMPARE(readFile(dest.filePath(name)), "content of " + QByteArray(name));
+    }
     // Nothing lands outside the destination, and nothing inside it links anywhere.
     const QStringList all = tree(sandbox->path());
     QCOMPARE(all.filter(QRegularExpression("^(?!dest/)")), (QStringList{"cwd", "dest"}));
@@ -320,12 +332,13 @@ void TestZipManager::troublesomeEntriesAreReportedAndSkipped()
     QVERIFY(!QFileInfo::exists(QDir::rootPath() + "evil.txt"));
 }
 
-void TestZipManager::corruptEntryDataIsNotReportedAsWritten()
+void TestZipManager::damagedEntryChangesNoInstalledFile()
 {
     QByteArray big;
     for (int i = 0; i < 200000; ++i)
         big.append(QByteArray::number(i * 31 % 977));
-    const QString path = archive({ZipEntry::file("big.txt", big), ZipEntry::file("a.txt")});
+    const QString path = archive({ZipEntry::file("a.txt"), ZipEntry::file("b.txt"), ZipEntry::file("big.txt", big),
+                                  ZipEntry::file("d.txt"), ZipEntry::file("e.txt")});
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadWrite));
     QByteArray bytes = file.readAll();
@@ -335,10 +348,14 @@ void TestZipManager::corruptEntryDataIsNotReportedAsWritten()
     file.seek(0);
     file.write(bytes);
     file.close();
+    for (const char *name : {"a.txt", "b.txt", "big.txt", "d.txt"})
+        writeFile(QDir(destPath).filePath(name), "old");
+    const QMap<QString, QByteArray> before = snapshot(destPath);
 
     ZipManager manager;
     QCOMPARE(extract(manager, path, destPath),
-             expand({"error 文件写入不完整: %d/big.txt", "progress 50", "error " + summary, "finished"}));
+             expand({"progress 20", "progress 40", "error 文件写入不完整: %d/big.txt", "error " + summary, "finished"}));
+    QCOMPARE(snapshot(destPath), before);
 }
 
 void TestZipManager::shortWriteIsReported()
@@ -359,7 +376,7 @@ void TestZipManager::shortWriteIsReported()
     std::signal(SIGXFSZ, oldHandler);
 
     QCOMPARE(events, expand({"progress 50", "error 文件写入不完整: %d/big.bin", "error " + summary, "finished"}));
-    QCOMPARE(QFileInfo(destPath + "/big.bin").size(), qint64(limit));
+    QCOMPARE(tree(destPath), QStringList());
 }
 
 void TestZipManager::secondExtractionWhileRunningIsRefused()

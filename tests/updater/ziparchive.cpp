@@ -1,5 +1,7 @@
 #include "ziparchive.h"
 
+#include <QFileInfo>
+#include <QProcess>
 #include <QStringList>
 
 #include <quazip/quazip.h>
@@ -69,4 +71,38 @@ QList<ZipEntry> entriesNamed(const QStringList &names)
     for (const QString &name : names)
         entries << (name.endsWith(QLatin1Char('/')) ? ZipEntry{name, {}, false, -1} : ZipEntry::file(name));
     return entries;
+}
+
+namespace {
+
+bool chattr(const QString &flag, const QString &path)
+{
+    QProcess process;
+    process.setStandardErrorFile(QProcess::nullDevice());
+    process.start(QStringLiteral("chattr"), {flag, path});
+    return process.waitForFinished() && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
+
+} // namespace
+
+bool lockFile(const QString &path)
+{
+    if (!chattr(QStringLiteral("+i"), path)) {
+        const QString dir = QFileInfo(path).absolutePath();
+        QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    }
+    const QString probe = path + QStringLiteral(".probe");
+    if (QFile::rename(path, probe)) {
+        QFile::rename(probe, path);
+        unlockFile(path);
+        return false;
+    }
+    return true;
+}
+
+void unlockFile(const QString &path)
+{
+    chattr(QStringLiteral("-i"), path);
+    QFile::setPermissions(QFileInfo(path).absolutePath(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }

@@ -25,3 +25,8 @@ bool writeZip(const QString &path, const QList<ZipEntry> &entries,
 
 // Shorthand: each name becomes a directory ("x/") or a file holding "content of <name>".
 QList<ZipEntry> entriesNamed(const QStringList &names);
+
+// Makes a file impossible to move or delete, even for root where the file system
+// allows it (immutable flag; otherwise a read-only folder). False when it stays movable.
+bool lockFile(const QString &path);
+void unlockFile(const QString &path);

@@ -13,6 +13,8 @@ DelWindow {
     readonly property string defaultBaseUrl: Platform.defaultUrl
     readonly property string packagePath: "download/Kxtbundle.zip"
     property bool extractionFailed: false
+    // The extraction's closing verdict after a failure; the reasons before it are notices.
+    property string failureVerdict: ""
 
     function baseUrl() {
         const args = Qt.application.arguments;
@@ -103,11 +105,15 @@ DelWindow {
         }
         function onErrorOccurred(message) {
             window.extractionFailed = true;
-            window.notify("error", message);
+            if (message.startsWith("更新失败"))
+                window.failureVerdict = message;
+            else
+                window.notify("error", message);
         }
         function onUnzipFinished() {
             if (window.extractionFailed) {
-                statusLabel.text = qsTr("解压失败");
+                // Nothing was installed unless the verdict says otherwise.
+                statusLabel.text = window.failureVerdict || qsTr("更新失败，已保留原有版本");
                 return;
             }
             progressBar.currentValue = 100;
