@@ -272,9 +272,21 @@ class PlatformHandler(SimHandler):
     def video(self, sim, project, index):
         if project not in sim.dual_plugins and project not in sim.server_plugin_map():
             return error_response(404, "插件不存在")
-        # Every plugin shows the same short clip: a real WebM (VP8) that players decode.
-        return Response(200, path=assets.VIDEO_FILE, content_type="video/webm",
-                        headers={"Accept-Ranges": "none"})
+        # Every plugin shows the same short clip, one players decode and seek in: they
+        # seek by asking for byte ranges, and one range of the small clip is enough.
+        match = re.fullmatch(r"bytes=(\d+)-(\d*)", self.headers.get("Range", "").strip())
+        if not match:
+            return Response(200, path=assets.VIDEO_FILE, content_type="video/x-msvideo",
+                            headers={"Accept-Ranges": "bytes"})
+        with open(assets.VIDEO_FILE, "rb") as clip:
+            data = clip.read()
+        first = int(match.group(1))
+        last = min(int(match.group(2)) if match.group(2) else len(data) - 1, len(data) - 1)
+        if first > last:
+            return Response(416, b"", "video/x-msvideo", headers={"Content-Range": "bytes */%d" % len(data)})
+        return Response(206, data[first:last + 1], "video/x-msvideo",
+                        headers={"Accept-Ranges": "bytes",
+                                 "Content-Range": "bytes %d-%d/%d" % (first, last, len(data))})
 
     def payment_page(self, sim, order_id):
         order = sim.orders.get(order_id)

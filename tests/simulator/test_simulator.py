@@ -264,8 +264,12 @@ class CatalogueTests(SimTestCase):
             # The block's own address is the plain-HTTP copy media players can reach.
             for url in (block["content"], SIM.base + "/api/videos/%s/%d" % (name, block["index"])):
                 video = fetch(url)
-                self.assertEqual(video.headers["Content-Type"], "video/webm", url)
-                self.assertEqual(video.body[:4], b"\x1a\x45\xdf\xa3", url)
+                self.assertEqual(video.headers["Content-Type"], "video/x-msvideo", url)
+                self.assertEqual(video.body[8:12], b"AVI ", url)
+                # Players seek through byte ranges.
+                part = fetch(url, headers={"Range": "bytes=8-11"})
+                self.assertEqual((part.status, part.body), (206, b"AVI "), url)
+                self.assertEqual(part.headers["Content-Range"], "bytes 8-11/%d" % len(video.body))
         for name, entry in data.items():
             for block in entry["ProjectDetails"]:
                 if block["type"] == "img":
