@@ -114,9 +114,11 @@ Item {
         HusButton {
             objectName: "replayButton"
             text: "重播"
+            // Stopping rewinds through the player's own pending seek, which the following
+            // play waits for; a seek right before play is sometimes dropped while paused.
             onClicked: {
+                player.stop()
                 player.play()
-                player.seek(0)
             }
         }
         HusButton {
