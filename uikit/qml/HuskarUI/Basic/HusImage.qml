@@ -15,7 +15,7 @@ Image {
     property color colorBg: HusTheme.Primary.colorFillQuaternary
 
     readonly property var __previewUrls: {
-        const list = Array.from(items || []).map(item => item !== null && typeof item === "object" ? item.url : item);
+        const list = Array.from(items || []).map(item => item !== null && item !== undefined && item.url !== undefined ? item.url : item);
         return list.length > 0 ? list : [source];
     }
     readonly property bool __placeholderIsComponent: placeholder !== undefined && placeholder !== null
@@ -74,9 +74,11 @@ Image {
 
     Popup {
         id: preview
+        objectName: "imagePreview"
 
         property int current: 0
         property real zoom: 1
+        readonly property url shownUrl: control.__previewUrls[current]
 
         parent: Overlay.overlay
         width: parent ? parent.width : 0
@@ -102,7 +104,7 @@ Image {
                 scale: preview.zoom
                 fillMode: Image.PreserveAspectFit
                 asynchronous: true
-                source: preview.visible ? control.__previewUrls[preview.current] : ""
+                source: preview.visible ? preview.shownUrl : ""
             }
 
             Row {
