@@ -279,10 +279,13 @@ QtObject {
         })
     }
 
-    function setServerExPluginsEnable(ipk, projectname, cstate) {
+    // `done(ok)`, when given, lets the caller undo what it showed before the answer.
+    function setServerExPluginsEnable(ipk, projectname, cstate, done) {
         sendPostRequest("/quenta/setproopen", { ip: ipk, projectName: projectname, open: cstate }, function(error) {
             if (!error && Number(cstate) === 1)
                 notify("success", "开启成功")
+            if (typeof done === "function")
+                done(!error)
         })
     }
 

@@ -1,0 +1,163 @@
+import QtQuick 2.15
+import QtTest 1.2
+import QmlTool 1.0
+import "qrc:/MyGlobals" 1.0
+import "../console/common"
+
+// The bought dual-end plugin window in a real window against the simulator. The
+// server address is data for the platform only: nothing connects to it.
+SimTestCase {
+    id: testCase
+    name: "ExPluginInfoPrivate"
+    when: windowShown
+
+    property MessageRecorder messages: MessageRecorder {}
+    property Component windowComponent: Qt.createComponent("qrc:/Page/Window_ExPluginInfo_Private.qml")
+    property Component queueComponent: Qt.createComponent("qrc:/Page/Window_DownloadQuest.qml")
+    property var account: null
+    property var queue: null
+    readonly property string serverIp: "203.0.113.10"
+
+    // An account with one registered server that has PetSystem (free) bought and off.
+    function initTestCase() {
+        account = freshAccount()
+        done(sim.platform("/quenta/addServer", { ip: serverIp, port: "22", username: "root", password: "pw" }, account.token))
+        compare(done(sim.platform("/quenta/buy", { projectName: "PetSystem", ip: serverIp }, account.token)).json.code, 200)
+        queue = queueComponent.createObject(testCase)
+        verify(queue, queueComponent.errorString())
+    }
+
+    function cleanupTestCase() {
+        queue.destroy()
+    }
+
+    function init() {
+        GlobalVars.msg_control = messages
+        GlobalVars.server_url = sim.baseUrl
+        GlobalVars.token = account.token
+        GlobalVars.sshConnectServer = serverIp
+        done(sim.platform("/quenta/setproopen", { ip: serverIp, projectName: "PetSystem", open: 0 }, account.token))
+        GlobalVars.myServerExPluginMap = null
+        GlobalVars.getServerExPlugins(serverIp)
+        tryVerify(() => GlobalVars.myServerExPluginMap !== null, 10000, "no bought list")
+        messages.clear()
+    }
+
+    function openWindow(name) {
+        var win = createTemporaryObject(windowComponent, testCase)
+        verify(win, windowComponent.errorString())
+        win.init(name)
+        win.show()
+        win.requestActivate()
+        tryVerify(() => win.active)
+        waitForRendering(win.contentItem)
+        return win
+    }
+
+    function switchOf(win) {
+        return findChild(win.contentItem, "enableSwitch")
+    }
+
+    function test_header_shows_state_and_expiry_data() {
+        return [
+            { tag: "bought, off", entry: null, on: false },
+            { tag: "on, no expiry", entry: { ProjectAuthor: "Vemra", open: 1 }, on: true, expiry: "到期时间:null" }
+        ]
+    }
+
+    function test_header_shows_state_and_expiry(data) {
+        if (data.entry)
+            GlobalVars.myServerExPluginMap = { PetSystem: data.entry }
+        var win = openWindow("PetSystem")
+        compare(switchOf(win).checked, data.on)
+        var expiry = data.expiry || "到期时间:" + GlobalVars.myServerExPluginMap.PetSystem.endTime
+        compare(findChild(win.contentItem, "endTimeTag").text, expiry)
+        compare(findChild(win.contentItem, "detailSubtitle").text, "作者: " + GlobalVars.myServerExPluginMap.PetSystem.ProjectAuthor)
+    }
+
+    function test_switch_data() {
+        return [
+            { tag: "on", name: "PetSystem", fault: null, on: true, success: ["开启成功"], error: [] },
+            { tag: "refused by the platform", name: "MountRace", fault: null, on: false, success: [], error: ["切换插件状态失败!"] },
+            { tag: "request failed", name: "PetSystem", fault: { path: "/quenta/setproopen", status: 502, times: 1 }, on: false, success: [], error: ["切换插件状态失败!"] }
+        ]
+    }
+
+    // MountRace is not bought for the server: the platform answers 404.
+    function test_switch(data) {
+        GlobalVars.myServerExPluginMap[data.name] = GlobalVars.myServerExPluginMap[data.name] || { ProjectAuthor: "0", open: 0 }
+        if (data.fault)
+            injectFault(data.fault)
+        var win = openWindow(data.name)
+        var seq = logSeq()
+        mouseClick(switchOf(win))
+        verify(switchOf(win).checked, "the switch moves at once")
+        compare(waitForRequest(seq, "/quenta/setproopen").body, { ip: serverIp, projectName: data.name, open: 1 })
+        tryVerify(() => messages.shown.length > 0, 10000)
+        wait(100)
+        compare(messages.texts("success"), data.success)
+        compare(messages.texts("error"), data.error)
+        compare(switchOf(win).checked, data.on)
+    }
+
+    function test_switching_off_says_nothing() {
+        GlobalVars.myServerExPluginMap.PetSystem.open = 1
+        var win = openWindow("PetSystem")
+        var seq = logSeq()
+        mouseClick(switchOf(win))
+        compare(waitForRequest(seq, "/quenta/setproopen").body.open, 0)
+        wait(300)
+        compare(messages.shown, [])
+        verify(!switchOf(win).checked)
+    }
+
+    function readBytes(method, url, body) {
+        var result = { done: false, bytes: null }
+        var xhr = new XMLHttpRequest()
+        xhr.onreadystatechange = function() {
+            if (xhr.readyState === XMLHttpRequest.DONE) {
+                result.bytes = xhr.response ? new Uint8Array(xhr.response) : null
+                result.done = true
+            }
+        }
+        xhr.open(method, url)
+        xhr.responseType = "arraybuffer"
+        xhr.setRequestHeader("Content-Type", "application/json")
+        xhr.send(body ? JSON.stringify(body) : "")
+        return done(result).bytes
+    }
+
+    // The folder's name has a blank, a "#" and Chinese: a URL that is merely cut
+    // after "file://" would not name it. A stale file must be overwritten.
+    function test_import_package_lands_in_the_chosen_folder() {
+        var folder = QmlTool.urlToLocalFile(QmlTool.localFileToUrl("导入 #1"))
+        var file = folder + "/双端插件-PetSystem导入包.zip"
+        verify(QmlTool.wirteFile(file, "stale"))
+        var win = openWindow("PetSystem")
+        var picker = findChild(win, "folderPicker")
+        mouseClick(findChild(win.contentItem, "importButton"))
+        tryVerify(() => picker.visible)
+        verify(picker.accept(folder))
+        tryVerify(() => messages.shown.length > 0, 10000)
+        compare(messages.shown, [{ kind: "success", text: file + "已下载完成!" }])
+        var saved = readBytes("GET", QmlTool.localFileToUrl(file))
+        var served = readBytes("POST", sim.baseUrl + "/quenta/download", { projectName: "PetSystem" })
+        verify(served.length > 100 && served[0] === 0x50 && served[1] === 0x4b, "not a zip")
+        compare(saved.length, served.length)
+        verify(saved.every((value, i) => value === served[i]), "the saved file differs from the package")
+    }
+
+    function test_unsafe_name_queues_nothing_data() {
+        return [{ tag: "parent folder", name: "../PetSystem" }, { tag: "backslash", name: "a\\b" }, { tag: "line break", name: "a\nb" }]
+    }
+
+    function test_unsafe_name_queues_nothing(data) {
+        GlobalVars.myServerExPluginMap[data.name] = { ProjectAuthor: "0" }
+        var win = openWindow(data.name)
+        var queued = queue.downloadModel.length
+        mouseClick(findChild(win.contentItem, "importButton"))
+        compare(messages.texts("error").length, 1)
+        verify(!findChild(win, "folderPicker").visible)
+        compare(queue.downloadModel.length, queued)
+    }
+}
