@@ -16,6 +16,7 @@ SimTestCase {
     readonly property string documentationAddress: "203.0.113.10"
 
     function initTestCase() {
+        resetSimulator()
         account = freshAccount()
     }
 
@@ -105,6 +106,7 @@ SimTestCase {
         mouseClick(findChild(win.contentItem, "buyButton"))
         verify(!win.visible)
         tryVerify(() => messages.shown.length === 1, 10000)
+        compare(messages.texts("error"), [])
         var bought = done(sim.platform("/quenta/getUserProList", { ip: documentationAddress }, account.token)).json.data
         compare(messages.texts("success"), ["购买成功!\t到期时间: " + bought.GuildWar.endTime])
         compare(done(sim.platform("/quenta/getInfo", {}, account.token)).json.data.userpoints, 20)

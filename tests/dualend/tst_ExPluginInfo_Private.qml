@@ -20,6 +20,7 @@ SimTestCase {
 
     // An account with one registered server that has PetSystem (free) bought and off.
     function initTestCase() {
+        resetSimulator()
         account = freshAccount()
         done(sim.platform("/quenta/addServer", { ip: serverIp, port: "22", username: "root", password: "pw" }, account.token))
         compare(done(sim.platform("/quenta/buy", { projectName: "PetSystem", ip: serverIp }, account.token)).json.code, 200)

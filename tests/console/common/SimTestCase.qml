@@ -61,12 +61,16 @@ TestCase {
         compare(answer.status, 200, answer.text)
     }
 
-    // For tests that hold the simulator lock: fresh simulator state, the console
-    // signed in as the demo account and its messages going to `messages`.
-    // Returns the log position the test's own requests follow.
-    function resetAndSignIn(messages) {
+    // For tests that hold the simulator lock: no knob, fault or state another test left.
+    function resetSimulator() {
         compare(done(sim.control("/reset")).status, 200, "simulator reset")
         knownSeq = 0 // the reset empties the log
+    }
+
+    // As resetSimulator, then the console signed in as the demo account and its
+    // messages going to `messages`. Returns the log position the test's own requests follow.
+    function resetAndSignIn(messages) {
+        resetSimulator()
         var login = done(sim.platform("/login", { username: "demo", password: "kxt2025" }))
         compare(login.status, 200, login.text)
         GlobalVars.server_url = sim.baseUrl
