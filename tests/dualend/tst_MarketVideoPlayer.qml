@@ -54,7 +54,7 @@ SimTestCase {
         mouseClick(button("playButton"))
         tryCompare(player, "playbackState", MediaPlayer.PlayingState, 10000)
         compare(button("playButton").text, "暂停")
-        tryVerify(() => player.position > 300, 10000, "the position does not advance")
+        tryVerify(() => player.position > 300, 20000, "the position does not advance")
         return player
     }
 
