@@ -15,9 +15,9 @@
 //   ssh_bench shell HOST PORT USER PASSWORD FILE
 //     cats FILE in an SSHManager shell and prints "<bytes> <seconds>" for the
 //     output between two markers;
-//   ssh_bench console MEGABYTES MAX_SECONDS
-//     appends coloured 4 KiB chunks to a ServerConsole and prints, for each
-//     256 KiB, "<MiB shown> <ms per append>", stopping early past MAX_SECONDS.
+//   ssh_bench console POINTS MAX_SECONDS
+//     appends coloured 4 KiB chunks to a ServerConsole and prints the cost of
+//     one append at each of the comma-separated POINTS (MB shown so far).
 
 namespace {
 
@@ -79,9 +79,14 @@ QString colouredChunk(int index)
     return chunk;
 }
 
+// Appends until the last of the points (MB shown); at each point prints
+// "<MB shown> <ms per append>", the mean over the appends just before it.
+// Past MAX_SECONDS it prints "stopped <MB shown>" and gives up.
 int console(const QStringList &args)
 {
-    const double megabytes = args.at(0).toDouble();
+    QList<double> points;
+    for (const QString &point : args.at(0).split(QLatin1Char(',')))
+        points << point.toDouble();
     const double maxSeconds = args.at(1).toDouble();
     QTextStream out(stdout);
 
@@ -99,27 +104,30 @@ int console(const QStringList &args)
     }
     QObject *view = window->findChild<QObject *>(QStringLiteral("console"));
 
+    const int sample = 32;
+    QList<qint64> recent;
+    QElapsedTimer clock;
     QElapsedTimer total;
     total.start();
-    QElapsedTimer block;
-    block.start();
     qint64 shown = 0;
-    int inBlock = 0;
-    const qint64 blockBytes = 256 * 1024;
-    for (int index = 0; shown < qint64(megabytes * 1024 * 1024); ++index) {
+    for (int index = 0; !points.isEmpty(); ++index) {
         const QString chunk = colouredChunk(index);
+        clock.start();
         QMetaObject::invokeMethod(view, "appendOutput", Q_ARG(QVariant, chunk));
         QCoreApplication::processEvents();
+        recent << clock.nsecsElapsed();
+        if (recent.size() > sample)
+            recent.removeFirst();
         shown += chunk.size();
-        ++inBlock;
-        if (shown / blockBytes != (shown - chunk.size()) / blockBytes) {
-            out << shown / 1048576.0 << ' ' << double(block.elapsed()) / inBlock << Qt::endl;
-            block.restart();
-            inBlock = 0;
-            if (total.elapsed() > maxSeconds * 1000) {
-                out << "stopped " << total.elapsed() / 1000.0 << Qt::endl;
-                break;
-            }
+        if (shown >= points.first() * 1e6) {
+            double sum = 0;
+            for (qint64 ns : recent)
+                sum += ns;
+            out << points.takeFirst() << ' ' << sum / recent.size() / 1e6 << Qt::endl;
+        }
+        if (total.elapsed() > maxSeconds * 1000) {
+            out << "stopped " << shown / 1e6 << Qt::endl;
+            break;
         }
     }
     delete window;
@@ -138,6 +146,6 @@ int main(int argc, char *argv[])
         return shell(args);
     if (mode == QLatin1String("console") && args.size() == 2)
         return console(args);
-    QTextStream(stderr) << "usage: ssh_bench shell HOST PORT USER PASSWORD FILE | console MEGABYTES MAX_SECONDS\n";
+    QTextStream(stderr) << "usage: ssh_bench shell HOST PORT USER PASSWORD FILE | console POINTS MAX_SECONDS\n";
     return 2;
 }
