@@ -9,6 +9,7 @@
 #include "kxtapp.h"
 #include "qmltool.h"
 #include "sshmanager.h"
+#include "terminaldocument.h"
 
 namespace {
 
@@ -50,6 +51,7 @@ void registerConsoleTypes()
     qmlRegisterType<JsonHighlighter>("JsonEditor", 1, 0, "JsonHighlighter");
     qmlRegisterType<JsonProcessor>("JsonEditor", 1, 0, "JsonProcessor");
     qmlRegisterSingletonInstance("SSHManager", 1, 0, "SSHManager", SSHManager::instance());
+    qmlRegisterType<TerminalDocument>("TerminalDocument", 1, 0, "TerminalDocument");
     qmlRegisterSingletonInstance("QmlTool", 1, 0, "QmlTool", QmlTool::instance());
     qmlRegisterSingletonInstance("FileTransfer", 1, 0, "FileTransfer", FileTransfer::instance());
     qmlRegisterSingletonType("ServiceLines", 1, 0, "ServiceLines", serviceLines);

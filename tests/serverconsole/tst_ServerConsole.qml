@@ -1,5 +1,6 @@
 import QtQuick 2.15
 import QtTest 1.15
+import HuskarUI.Basic 1.0
 import SSHManager 1.0
 import "qrc:/Component"
 
@@ -20,82 +21,125 @@ Item {
         when: windowShown
 
         property var view
+        readonly property string ready: "控制台已就绪..."
 
         function init() {
             view = createTemporaryObject(consoleComponent, root);
             verify(view);
         }
 
-        // What the operator sees: every append is a paragraph of its own, and
-        // paragraph and line breaks both read as line feeds; trailing blanks go.
+        function cleanup() {
+            HusTheme.isDark = false;
+            root.width = 800;
+            SSHManager.disconnectFromServer();
+        }
+
+        // What the operator sees, one line per line; trailing blanks go.
         function shown() {
             return view.outputArea.getText(0, view.outputArea.length)
                 .replace(/[\u2028\u2029]/g, "\n").replace(/ +\n/g, "\n").replace(/\s+$/, "");
         }
 
-        function test_ansiToHtml_data() {
+        function test_output_data() {
             return [
-                { tag: "bold blue with leading zero", input: "\x1b[01;34mdir\x1b[0m",
-                  expected: '<span style="font-weight:bold;color:blue">dir</span>' },
-                { tag: "bold red", input: "\x1b[1;31mx", expected: '<span style="font-weight:bold;color:red">x' },
-                { tag: "italic underline background", input: "\x1b[3;4;40my",
-                  expected: '<span style="font-style:italic;text-decoration:underline;background-color:black">y' },
-                { tag: "reset first loses the colour", input: "\x1b[0;32mok", expected: "</span>ok" },
-                { tag: "reset after a style drops it", input: "\x1b[1;0mok", expected: "</span>ok" },
-                { tag: "empty parameters removed", input: "a\x1b[mb", expected: "ab" },
-                { tag: "unknown codes removed", input: "\x1b[38;5;196mx", expected: "x" },
-                { tag: "title ended by BEL", input: "\x1b]0;kxt@vm: ~\x07$ ", expected: "$ " },
-                { tag: "title ended by ESC backslash", input: "\x1b]2;t\x1b\\rest", expected: "rest" },
-                { tag: "text between two titles stays", input: "\x1b]0;a\x1b\\keep\x1b]0;b\x1b\\", expected: "keep" },
-                { tag: "mode switch removed", input: "\x1b[?1034h", expected: "" },
-                { tag: "mode switch before a name", input: "\x1b[?1034hkxt@vm", expected: "kxt@vm" },
-                { tag: "line clearing removed", input: "a\x1b[Kb", expected: "ab" },
-                { tag: "screen clearing stays", input: "\x1b[2J", expected: "\x1b[2J" },
-                { tag: "plain text untouched", input: "R&D <x>", expected: "R&D <x>" }
-            ];
-        }
-
-        function test_ansiToHtml(data) {
-            compare(view.ansiToHtml(data.input), data.expected);
-        }
-
-        function test_appendOutput_data() {
-            return [
-                { tag: "coloured name", chunk: "\x1b[01;34mdir\x1b[0m", shown: "> dir",
+                { tag: "coloured name", chunks: ["\x1b[01;34mdir\x1b[0m"], shown: "> dir",
                   html: /font-weight:600; color:#0000ff;">dir</ },
-                { tag: "markup shown literally", chunk: "<b>x</b>", shown: "> <b>x</b>", html: /&lt;b&gt;x/ },
-                { tag: "line feed breaks the line", chunk: "a\nb", shown: "> a\nb", html: /a<br \/>b/ },
-                { tag: "reset loses the green", chunk: "\x1b[0;32mok", shown: "> ok", html: /^(?![\s\S]*#008000)/ },
-                { tag: "red error line", chunk: "\x1b[31m连接异常断开\x1b[0m\r\n", shown: "> 连接异常断开",
+                { tag: "markup shown literally", chunks: ["<b>x</b>&amp;"], shown: "> <b>x</b>&amp;" },
+                { tag: "line feed breaks the line", chunks: ["a\nb"], shown: "> a\nb" },
+                { tag: "CR LF is one break", chunks: ["a\r\n\r\nc\r", "\n"], shown: "> a\n\nc" },
+                { tag: "chunks continue a line", chunks: ["[root@vm ~]# ", "ls\r\n"], shown: "> [root@vm ~]# ls" },
+                { tag: "CR rewrites a progress line", chunks: ["10%", "\r 20%", "\r100%\r\n"], shown: "> 100%" },
+                { tag: "CR keeps what is not overwritten", chunks: ["abcdef\rXY"], shown: "> XYcdef" },
+                { tag: "erase to end of line", chunks: ["abcdef\rXY\x1b[K"], shown: "> XY" },
+                { tag: "erase whole line", chunks: ["abc\x1b[2K\rok"], shown: "> ok" },
+                { tag: "backspace steps back", chunks: ["ab\bc", "\b\x1b[K"], shown: "> a" },
+                { tag: "bracketed paste and title dropped", chunks: ["\x1b[?2004h\x1b]0;root@vm: ~\x07$ "],
+                  shown: "> $" },
+                { tag: "cursor moves and clearing dropped", chunks: ["\x1b[2J\x1b[H\x1b[3;5Hok\x1b=\x1b(B"],
+                  shown: "> ok" },
+                { tag: "sequence split between chunks", chunks: ["a \x1b[3", "1mred\x1b[0m", " b\x1b]0;t", "\x1b\\"],
+                  shown: "> a red b", html: /color:#ff0000;">red<\/span> b/ },
+                { tag: "reset then colour keeps the colour", chunks: ["\x1b[0;32mok"], shown: "> ok",
+                  html: /color:#008000;">ok/ },
+                { tag: "empty parameters reset", chunks: ["\x1b[31mA\x1b[mB"], shown: "> AB",
+                  html: /color:#ff0000;">A<\/span>B/ },
+                { tag: "256-colour arguments are no codes", chunks: ["\x1b[38;5;31mx"], shown: "> x",
+                  html: /^(?![\s\S]*#ff0000)/ },
+                { tag: "red error line", chunks: ["\x1b[31m连接异常断开\x1b[0m\r\n"], shown: "> 连接异常断开",
                   html: /color:#ff0000;">连接异常断开/ },
-                { tag: "green connected line", chunk: "\x1b[32m已连接到服务器，开始交互会话...\x1b[0m\r\n",
-                  shown: "> 已连接到服务器，开始交互会话...", html: /color:#008000;">已连接到服务器/ },
-                { tag: "prompt with title", chunk: "\x1b]0;t\x07$ ", shown: "> $", html: /&gt; \$/ }
+                { tag: "green connected line", chunks: ["\x1b[32m已连接到服务器，开始交互会话...\x1b[0m\r\n"],
+                  shown: "> 已连接到服务器，开始交互会话...", html: /color:#008000;">已连接到服务器/ }
             ];
         }
 
-        function test_appendOutput(data) {
-            compare(shown(), "控制台已就绪...");
-            view.appendOutput(data.chunk);
-            compare(shown(), "控制台已就绪...\n" + data.shown);
-            verify(data.html.test(view.outputArea.text), view.outputArea.text);
+        function test_output(data) {
+            for (let i = 0; i < data.chunks.length; ++i)
+                view.appendOutput(data.chunks[i]);
+            compare(shown(), ready + "\n" + data.shown);
+            if (data.html)
+                verify(data.html.test(view.outputArea.text), view.outputArea.text);
         }
 
-        function test_chunks_append_and_cursor_follows() {
+        function luminance(hex) {
+            const channel = function (at) {
+                const c = parseInt(hex.substr(at, 2), 16) / 255;
+                return c <= 0.03928 ? c / 12.92 : Math.pow((c + 0.055) / 1.055, 2.4);
+            };
+            return 0.2126 * channel(1) + 0.7152 * channel(3) + 0.0722 * channel(5);
+        }
+
+        function colours() {
+            const found = view.outputArea.text.match(/color:#[0-9a-f]{6}/g) || [];
+            return found.map(function (c) { return c.substr(6); });
+        }
+
+        // The light theme keeps the names HTML gives the eight colours; in the
+        // dark one every colour reads on the background (contrast 4.5:1), also
+        // for text shown before the switch.
+        function test_palette_per_theme() {
+            let eight = "";
+            for (let code = 30; code <= 37; ++code)
+                eight += "\x1b[" + code + "mx";
+            view.appendOutput(eight);
+            compare(colours(), ["#000000", "#ff0000", "#008000", "#ffff00",
+                                "#0000ff", "#ff00ff", "#00ffff", "#ffffff"]);
+            HusTheme.isDark = true;
+            const dark = colours();
+            compare(dark.length, 8);
+            const background = luminance("#2d2d2d");
+            for (let i = 0; i < dark.length; ++i)
+                verify((luminance(dark[i]) + 0.05) / (background + 0.05) >= 4.5, dark[i]);
+        }
+
+        function test_scrollback_keeps_the_newest_lines() {
+            view.maximumLines = 4;
+            let text = "\x1b[31m";
+            for (let i = 1; i <= 6; ++i)
+                text += "red " + i + "\n";
+            view.appendOutput(text + "\x1b[0mplain\n");
+            compare(shown(), "red 5\nred 6\nplain");
+            // The red begun on a dropped line still colours the kept ones and ends where it ended.
+            verify(/color:#ff0000;">red 5<\/span>/.test(view.outputArea.text), view.outputArea.text);
+            verify(/<p[^>]*>plain<\/p>/.test(view.outputArea.text), view.outputArea.text);
+        }
+
+        function test_newest_text_in_view_unless_selecting() {
             for (let i = 0; i < 40; ++i)
                 view.appendOutput("line " + i + "\n");
-            const text = shown();
-            verify(text.indexOf("> line 0\n\n> line 1\n") > 0);
-            verify(text.indexOf("> line 39") > 0);
             compare(view.outputArea.cursorPosition, view.outputArea.length);
+            view.outputArea.select(0, 5);
+            view.appendOutput("more\n");
+            compare(view.outputArea.selectedText, ready.substr(0, 5));
         }
 
-        // Driven by the real manager; nothing needs to be open for these.
+        // Driven by the real manager; nothing needs to be open for these. The
+        // console's own lines stand apart from unfinished shell output.
         function test_manager_signals_reach_the_view() {
+            view.appendOutput("$ ");
             SSHManager.disconnectFromServer();
-            compare(shown(), "控制台已就绪...\n服务器断开连接\n已断开与服务器的连接");
+            compare(shown(), ready + "\n> $\n服务器断开连接\n已断开与服务器的连接");
             SSHManager.sendInput("ls");
-            verify(shown().indexOf("> 错误：连接未建立") > 0);
+            verify(shown().endsWith("\n> 错误：连接未建立"));
             view.connectionFailed("账号或密码错误！请检查！");
             verify(shown().endsWith("\n连接服务器失败账号或密码错误！请检查！"));
         }
@@ -109,15 +153,18 @@ Item {
             compare(shown(), before + "\n服务器断开连接\n已断开与服务器的连接");
         }
 
-        // Enter sends the line and clears the field; Ctrl+C sends code 3. The
-        // remote side dumps the raw bytes it receives: 03 0a from Ctrl+C, 0a
-        // from Enter on an empty line.
-        function test_enter_and_ctrl_c_reach_the_shell() {
+        function openShell() {
             const sshd = fixture.sshd;
             verify(sshd, "the sshd fixture is running");
             SSHManager.connectAndStartShell(sshd.host, String(sshd.port), sshd.user, sshd.password);
             tryVerify(function () { return shown().indexOf("已连接到服务器") >= 0; }, 15000);
+        }
 
+        // Enter sends the line and clears the field; Ctrl+C sends code 3. The
+        // remote side dumps the raw bytes it receives: 03 0a from Ctrl+C, 0a
+        // from Enter on an empty line.
+        function test_enter_and_ctrl_c_reach_the_shell() {
+            openShell();
             const input = view.commandInput;
             input.forceActiveFocus();
             input.text = "stty raw -echo; echo ready_$((2+3)); od -An -tx1 -N3; stty sane";
@@ -131,7 +178,21 @@ Item {
             input.text = "";
             keyClick(Qt.Key_Return);
             tryVerify(function () { return /03 0a 0a/.test(shown()); }, 10000);
-            SSHManager.disconnectFromServer();
+        }
+
+        // Remote programs learn the view's size in characters, and every new one.
+        function test_shell_terminal_follows_the_view_size() {
+            openShell();
+            const sizes = [];
+            for (const width of [800, 520]) {
+                root.width = width;
+                const expected = view.rows + " " + view.columns;
+                verify(sizes.indexOf(expected) < 0, expected);
+                sizes.push(expected);
+                SSHManager.sendInput("echo size_$(stty size)_");
+                tryVerify(function () { return shown().indexOf("size_" + expected + "_") >= 0; }, 10000,
+                          "stty size says " + expected);
+            }
         }
     }
 }

@@ -2,6 +2,7 @@ import QtQuick 2.15
 import QtQuick.Controls 2.15
 import HuskarUI.Basic 1.0
 import SSHManager 1.0
+import TerminalDocument 1.0
 
 // The terminal view of the shared SSH shell: everything SSHManager reports,
 // with ANSI colours turned into spans, and a command line under it. It never
@@ -11,72 +12,50 @@ Item {
 
     readonly property alias outputArea: output
     readonly property alias commandInput: input
+    // Lines kept; older ones go from the top.
+    property alias maximumLines: terminal.maximumLines
+    // The view's size in characters, given to the remote shell's terminal so
+    // remote programs wrap where the view wraps.
+    readonly property int columns: Math.max(1, Math.floor(
+        (output.width - output.leftPadding - output.rightPadding) / metrics.characterWidth))
+    readonly property int rows: Math.max(1, Math.floor(
+        (scroll.height - output.topPadding - output.bottomPadding) / metrics.lineSpacing))
 
     // Nothing to add here: the manager writes its own green line into the stream.
     function connectionSuccess() {
     }
 
     function connectionFailed(error) {
-        append("连接服务器失败" + error + "\n");
+        appendLine("连接服务器失败" + error);
     }
 
     function updateStatus(msg) {
-        append(msg + "\n");
+        appendLine(msg);
     }
 
     function disconnected() {
-        append("服务器断开连接\n");
+        appendLine("服务器断开连接");
     }
 
+    // Output that starts a line is marked as the shell's; output that goes on
+    // with a line (a progress bar, a prompt's echo) continues it.
     function appendOutput(msg) {
-        const escaped = msg.replace(/</g, "&lt;").replace(/>/g, "&gt;").replace(/\n/g, "<br>");
-        append(ansiToHtml("> " + escaped));
+        terminal.write(msg, "> ");
     }
 
-    function ansiToHtml(text) {
-        const styles = {
-            1: "font-weight:bold",
-            3: "font-style:italic",
-            4: "text-decoration:underline",
-            30: "color:black",
-            31: "color:red",
-            32: "color:green",
-            33: "color:yellow",
-            34: "color:blue",
-            35: "color:magenta",
-            36: "color:cyan",
-            37: "color:white",
-            40: "background-color:black"
-        };
-        // Spans are not balanced: every colour sequence opens one, only a reset closes one.
-        let html = text.replace(/\x1b\[([0-9;]*)m/g, function (match, params) {
-            const collected = [];
-            const pieces = params.split(";");
-            for (let i = 0; i < pieces.length; ++i) {
-                if (pieces[i] === "")
-                    continue;
-                const code = Number(pieces[i]);
-                if (code === 0)
-                    return "</span>";
-                if (styles[code] !== undefined)
-                    collected.push(styles[code]);
-            }
-            return collected.length > 0 ? '<span style="' + collected.join(";") + '">' : "";
-        });
-        // Window titles, each ended by its first BEL or ESC backslash, so the
-        // text between two titles stays.
-        html = html.replace(/\x1b\][^\x07]*?(\x07|\x1b\\)/g, "");
-        // Terminal modes and line clearing, each ended by its first letter, so
-        // the text after it stays whole; other sequences stay visible.
-        return html.replace(/\x1b\[[0134h;?]*?[A-Za-z]/g, "");
+    // The console's own lines stand on a line of their own, whatever the shell
+    // left unfinished.
+    function appendLine(text) {
+        terminal.write((terminal.atLineStart() ? "" : "\n") + text + "\n");
     }
 
-    // What is appended starts a paragraph of its own, as if the whole text
-    // were set again with the piece after it; adding only the paragraph keeps
-    // the cost of an append independent of the text already shown.
-    function append(html) {
-        output.append(html);
+    function sendTerminalSize() {
+        if (output.width > 0 && scroll.height > 0)
+            SSHManager.setTerminalSize(columns, rows);
     }
+
+    onColumnsChanged: sendTerminalSize()
+    onRowsChanged: sendTerminalSize()
 
     Component.onCompleted: {
         SSHManager.connectionSuccess.connect(connectionSuccess);
@@ -84,7 +63,8 @@ Item {
         SSHManager.statusMessage.connect(updateStatus);
         SSHManager.disconnected.connect(disconnected);
         SSHManager.shellOutput.connect(appendOutput);
-        output.text = "控制台已就绪...\n";
+        terminal.write("控制台已就绪...\n");
+        sendTerminalSize();
     }
 
     Component.onDestruction: {
@@ -94,6 +74,19 @@ Item {
         SSHManager.disconnected.disconnect(disconnected);
         SSHManager.shellOutput.disconnect(appendOutput);
         console.log("窗口关闭，已断开所有信号连接并清理资源。");
+    }
+
+    TerminalDocument {
+        id: terminal
+        document: output.textDocument
+        dark: HusTheme.isDark
+    }
+
+    FontMetrics {
+        id: metrics
+        font: output.font
+        // What remote programs print is mostly letters and digits.
+        readonly property real characterWidth: advanceWidth("abcdefghijklmnopqrstuvwxyz0123456789") / 36
     }
 
     ScrollView {
@@ -117,9 +110,10 @@ Item {
                 radius: 4
             }
 
-            // Keeps the newest text in view.
+            // Keeps the newest text in view, unless the operator is selecting
+            // something to copy.
             onTextChanged: {
-                if (length > 0)
+                if (length > 0 && selectionStart === selectionEnd)
                     cursorPosition = length;
             }
         }

@@ -1,0 +1,325 @@
+#include "terminaldocument.h"
+
+#include <QColor>
+#include <QFont>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QVector>
+
+namespace {
+
+// Which colour number a format was given, so a theme switch can recolour it.
+const int foregroundProperty = QTextFormat::UserProperty + 1;
+const int backgroundProperty = QTextFormat::UserProperty + 2;
+
+// Longer parameter lists and titles are no sequence any program sends; past
+// this they are cut off rather than held.
+const int maxParams = 32;
+const int maxOsc = 2048;
+
+QTextCursor &select(QTextCursor &cursor, int from, int to)
+{
+    cursor.setPosition(from);
+    cursor.setPosition(to, QTextCursor::KeepAnchor);
+    return cursor;
+}
+
+} // namespace
+
+TerminalDocument::TerminalDocument(QObject *parent)
+    : QObject(parent)
+{
+}
+
+QColor TerminalDocument::colour(int index, bool dark)
+{
+    // The light theme keeps the names HTML gives these colours; the dark one
+    // has the same hues, light enough to read on the console's dark grey.
+    static const char *const light[] = {"#000000", "#ff0000", "#008000", "#ffff00",
+                                        "#0000ff", "#ff00ff", "#00ffff", "#ffffff"};
+    static const char *const onDark[] = {"#a0a0a0", "#ff6b6b", "#5fd75f", "#f2d94e",
+                                         "#6aa9ff", "#f07ef0", "#4fd6e0", "#f5f5f5"};
+    return QColor(QLatin1String((dark ? onDark : light)[index & 7]));
+}
+
+QTextDocument *TerminalDocument::textDocument() const
+{
+    return m_document ? m_document->textDocument() : nullptr;
+}
+
+void TerminalDocument::setDocument(QQuickTextDocument *document)
+{
+    if (document == m_document)
+        return;
+    m_document = document;
+    if (QTextDocument *doc = textDocument()) {
+        // A log is never undone; the history would only grow.
+        doc->setUndoRedoEnabled(false);
+        doc->setMaximumBlockCount(m_maximumLines);
+    }
+    m_column = m_margin = 0;
+    emit documentChanged();
+}
+
+void TerminalDocument::setMaximumLines(int lines)
+{
+    if (lines == m_maximumLines)
+        return;
+    m_maximumLines = lines;
+    if (QTextDocument *doc = textDocument())
+        doc->setMaximumBlockCount(lines);
+    emit maximumLinesChanged();
+}
+
+void TerminalDocument::setDark(bool dark)
+{
+    if (dark == m_dark)
+        return;
+    m_dark = dark;
+    if (QTextDocument *doc = textDocument()) {
+        struct Span { int from, to, foreground, background; };
+        QVector<Span> spans;
+        for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
+            for (auto it = block.begin(); !it.atEnd(); ++it) {
+                const QTextFragment fragment = it.fragment();
+                const QTextCharFormat format = fragment.charFormat();
+                if (format.hasProperty(foregroundProperty) || format.hasProperty(backgroundProperty))
+                    spans.append({fragment.position(), fragment.position() + fragment.length(),
+                                  format.intProperty(foregroundProperty) - 1,
+                                  format.intProperty(backgroundProperty) - 1});
+            }
+        }
+        QTextCursor cursor(doc);
+        cursor.beginEditBlock();
+        for (const Span &span : spans) {
+            QTextCharFormat recoloured;
+            if (span.foreground >= 0)
+                recoloured.setForeground(colour(span.foreground, dark));
+            if (span.background >= 0)
+                recoloured.setBackground(colour(span.background, dark));
+            select(cursor, span.from, span.to).mergeCharFormat(recoloured);
+        }
+        cursor.endEditBlock();
+    }
+    emit darkChanged();
+}
+
+bool TerminalDocument::atLineStart() const
+{
+    const QTextDocument *doc = textDocument();
+    return !doc || doc->lastBlock().length() <= 1;
+}
+
+void TerminalDocument::write(const QString &text, const QString &margin)
+{
+    QTextDocument *doc = textDocument();
+    if (!doc)
+        return;
+    m_cursor = QTextCursor(doc);
+    // One change for the whole piece: the view lays out and repaints once.
+    m_cursor.beginEditBlock();
+    if (!margin.isEmpty() && atLineStart()) {
+        m_cursor.movePosition(QTextCursor::End);
+        m_cursor.insertText(margin, QTextCharFormat());
+        m_column = m_margin = margin.size();
+    }
+    for (const QChar c : text)
+        feed(c);
+    flush();
+    m_cursor.endEditBlock();
+    m_cursor = QTextCursor();
+}
+
+void TerminalDocument::feed(QChar c)
+{
+    const ushort code = c.unicode();
+    switch (m_state) {
+    case State::Text:
+        break;
+    case State::Escape:
+        if (code == '[') {
+            m_params.clear();
+            m_state = State::Csi;
+        } else if (code == ']') {
+            m_oscLength = 0;
+            m_state = State::Osc;
+        } else if (code == '(' || code == ')' || code == '*' || code == '+') {
+            m_state = State::Charset;
+        } else {
+            m_state = State::Text;
+        }
+        return;
+    case State::Charset:
+        m_state = State::Text;
+        return;
+    case State::Csi:
+        if (code >= 0x30 && code <= 0x3f) {
+            if (m_params.size() < maxParams)
+                m_params += c;
+            return;
+        }
+        if (code >= 0x20 && code <= 0x2f)
+            return;
+        m_state = State::Text;
+        if (code >= 0x40 && code <= 0x7e) {
+            finishCsi(c);
+            return;
+        }
+        // A control character breaks the sequence off; it still counts.
+        break;
+    case State::Osc:
+        if (code == 0x07 || ++m_oscLength > maxOsc)
+            m_state = State::Text;
+        else if (code == 0x1b)
+            m_state = State::OscEscape;
+        return;
+    case State::OscEscape:
+        if (code == '\\') {
+            m_state = State::Text;
+            return;
+        }
+        m_state = State::Escape;
+        feed(c);
+        return;
+    }
+
+    if (code >= 0x20 && code != 0x7f) {
+        m_run += c;
+        return;
+    }
+    switch (code) {
+    case '\t':
+        m_run += c;
+        break;
+    case '\n':
+        newLine();
+        break;
+    case '\r':
+        flush();
+        m_column = m_margin;
+        break;
+    case '\b':
+        flush();
+        if (m_column > m_margin)
+            --m_column;
+        break;
+    case 0x1b:
+        flush();
+        m_state = State::Escape;
+        break;
+    default:
+        // Bell and the other controls have nothing to show.
+        break;
+    }
+}
+
+void TerminalDocument::flush()
+{
+    if (m_run.isEmpty())
+        return;
+    const QTextBlock line = m_cursor.document()->lastBlock();
+    const int start = line.position();
+    int length = line.length() - 1;
+    if (m_column > length) {
+        m_cursor.setPosition(start + length);
+        m_cursor.insertText(QString(m_column - length, QLatin1Char(' ')), QTextCharFormat());
+        length = m_column;
+    }
+    const int overwritten = qMin(m_run.size(), length - m_column);
+    select(m_cursor, start + m_column, start + m_column + overwritten).insertText(m_run, currentFormat());
+    m_column += m_run.size();
+    m_run.clear();
+}
+
+void TerminalDocument::newLine()
+{
+    flush();
+    m_cursor.movePosition(QTextCursor::End);
+    m_cursor.insertBlock(QTextBlockFormat(), QTextCharFormat());
+    m_column = m_margin = 0;
+}
+
+void TerminalDocument::finishCsi(QChar final)
+{
+    // Private modes (bracketed paste, cursor keys, ...) mean nothing to a text view.
+    if (!m_params.isEmpty() && !m_params.at(0).isDigit() && m_params.at(0) != QLatin1Char(';'))
+        return;
+    if (final == QLatin1Char('m'))
+        selectGraphicRendition();
+    else if (final == QLatin1Char('K'))
+        eraseInLine();
+}
+
+void TerminalDocument::selectGraphicRendition()
+{
+    const QStringList pieces = m_params.split(QLatin1Char(';'));
+    for (int i = 0; i < pieces.size(); ++i) {
+        const int code = pieces.at(i).toInt();
+        if (code == 0) {
+            m_bold = m_italic = m_underline = false;
+            m_foreground = m_background = -1;
+        } else if (code == 1) {
+            m_bold = true;
+        } else if (code == 3) {
+            m_italic = true;
+        } else if (code == 4) {
+            m_underline = true;
+        } else if (code == 22) {
+            m_bold = false;
+        } else if (code == 23) {
+            m_italic = false;
+        } else if (code == 24) {
+            m_underline = false;
+        } else if ((code >= 30 && code <= 37) || (code >= 90 && code <= 97)) {
+            m_foreground = code % 10;
+        } else if (code == 39) {
+            m_foreground = -1;
+        } else if ((code >= 40 && code <= 47) || (code >= 100 && code <= 107)) {
+            m_background = code % 10;
+        } else if (code == 49) {
+            m_background = -1;
+        } else if (code == 38 || code == 48) {
+            // 256-colour and RGB colours: skip their arguments, so they are
+            // not read as codes of their own.
+            const int kind = i + 1 < pieces.size() ? pieces.at(i + 1).toInt() : 0;
+            i += kind == 5 ? 2 : kind == 2 ? 4 : 1;
+        }
+    }
+}
+
+void TerminalDocument::eraseInLine()
+{
+    const QTextBlock line = m_cursor.document()->lastBlock();
+    const int start = line.position() + m_margin;
+    const int length = line.length() - 1 - m_margin;
+    const int column = m_column - m_margin;
+    const int mode = m_params.toInt();
+    if (mode == 0 && column < length) {
+        select(m_cursor, start + column, start + length).removeSelectedText();
+    } else if (mode == 1) {
+        const int end = qMin(column + 1, length);
+        select(m_cursor, start, start + end).insertText(QString(end, QLatin1Char(' ')), QTextCharFormat());
+    } else if (mode == 2) {
+        select(m_cursor, start, start + length).removeSelectedText();
+    }
+}
+
+QTextCharFormat TerminalDocument::currentFormat() const
+{
+    QTextCharFormat format;
+    if (m_bold)
+        format.setFontWeight(QFont::Bold);
+    if (m_italic)
+        format.setFontItalic(true);
+    if (m_underline)
+        format.setFontUnderline(true);
+    if (m_foreground >= 0) {
+        format.setForeground(colour(m_foreground, m_dark));
+        format.setProperty(foregroundProperty, m_foreground + 1);
+    }
+    if (m_background >= 0) {
+        format.setBackground(colour(m_background, m_dark));
+        format.setProperty(backgroundProperty, m_background + 1);
+    }
+    return format;
+}
