@@ -1,6 +1,7 @@
 #include "sshmanager.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QNetworkProxy>
 #include <QSocketNotifier>
 #include <QTcpSocket>
@@ -25,6 +26,9 @@ const int readChunk = 4096;
 // Output drained in one turn of the event loop before the GUI gets a turn.
 const int drainBudget = 1024 * 1024;
 const int closeWaitMs = 1000;
+// Keep-alive intervals without a word from the server before the link counts as dead.
+const int silentIntervals = 3;
+const int maxTerminalSide = 1000;
 
 const char *const textConnecting = "开始连接服务器...";
 const char *const textInitFailed = "初始化SSH失败！";
@@ -40,6 +44,8 @@ const char *const textDropped = "\x1b[31m连接异常断开\x1b[0m\r\n";
 const char *const textNotConnected = "\x1b[31m错误：连接未建立\x1b[0m\r\n";
 const char *const textSendFailed = "\x1b[31m发送失败，连接可能已断开\x1b[0m\r\n";
 const char *const textDisconnected = "已断开与服务器的连接";
+const char *const textLinkLost = "与服务器的连接已断开";
+const char *const textHostKeyChanged = "服务器主机密钥已改变，可能存在中间人攻击！";
 
 // The socket object buffers whatever arrives on its descriptor, so it cannot
 // stay open beside libssh2. A duplicate refers to the same connection and
@@ -114,11 +120,18 @@ SSHManager *SSHManager::instance()
 SSHManager::SSHManager(QObject *parent)
     : QObject(parent)
     , pumpTimer(new QTimer(this))
+    , keepAliveTimer(new QTimer(this))
 {
     pumpTimer->setSingleShot(true);
     pumpTimer->setInterval(0);
     connect(pumpTimer, &QTimer::timeout, this, &SSHManager::pump);
+    connect(keepAliveTimer, &QTimer::timeout, this, &SSHManager::keepAlive);
     resetDecoder();
+}
+
+QString SSHManager::knownHostsPath()
+{
+    return QDir::current().absoluteFilePath(QStringLiteral("known_hosts"));
 }
 
 SSHManager::~SSHManager()
@@ -140,6 +153,14 @@ void SSHManager::connectAndStartShell(const QString &ip, const QString &port,
     this->port = port;
     this->username = username;
     this->password = password;
+    setChangedKey(QString(), 0, {});
+
+    bool isNumber = false;
+    const int portNumber = port.toInt(&isNumber, 10);
+    if (!isNumber || portNumber < 1 || portNumber > 65535) {
+        emit connectionFailed(QString::fromUtf8(textConnectFailed));
+        return;
+    }
 
     if (libssh2_init(0) != 0) {
         emit connectionFailed(QString::fromUtf8(textInitFailed));
@@ -158,8 +179,7 @@ void SSHManager::connectAndStartShell(const QString &ip, const QString &port,
     // Started first: connectToHost may report an error synchronously, and a
     // handler may then already have begun the next attempt.
     connectTimer->start(connectTimeoutMs);
-    const quint16 portNumber = quint16(port.toInt(nullptr, 10));
-    socket->connectToHost(host, portNumber, QIODevice::ReadWrite, QAbstractSocket::AnyIPProtocol);
+    socket->connectToHost(host, quint16(portNumber), QIODevice::ReadWrite, QAbstractSocket::AnyIPProtocol);
 }
 
 void SSHManager::onConnectTimeout()
@@ -241,8 +261,9 @@ void SSHManager::runStep()
                          : -1;
             break;
         case 3:
+            terminalSizeSent = terminalSize;
             rc = libssh2_channel_request_pty_ex(channel, "xterm-256color", 14, nullptr, 0,
-                                                80, 24, 0, 0);
+                                                terminalSize.width(), terminalSize.height(), 0, 0);
             break;
         default:
             rc = libssh2_channel_process_startup(channel, "shell", 5, nullptr, 0);
@@ -257,12 +278,82 @@ void SSHManager::runStep()
             failStep();
             return;
         }
+        if (step == 0 && !acceptHostKey())
+            return;
         if (step == 4) {
             startInteractive();
             return;
         }
         ++step;
     }
+}
+
+bool SSHManager::acceptHostKey()
+{
+    const KnownHosts::Key key = KnownHosts::sessionKey(session);
+    const int portNumber = port.toInt();
+    {
+        // Gone before the teardown below: it allocates through the session.
+        KnownHosts known(session, knownHostsPath());
+        switch (known.check(host, portNumber, key)) {
+        case KnownHosts::Known:
+            return true;
+        case KnownHosts::Unknown:
+            if (!known.record(host, portNumber, key, false))
+                qWarning("SSHManager: cannot record the host key of %s in %s", qPrintable(host),
+                         qPrintable(knownHostsPath()));
+            return true;
+        case KnownHosts::Changed:
+            break;
+        }
+    }
+    teardown();
+    if (key.isNull()) {
+        emit connectionFailed(QString::fromUtf8(textSessionFailed));
+        return false;
+    }
+    const quint64 current = generation;
+    setChangedKey(host, portNumber, key);
+    if (generation != current)
+        return false;
+    emit connectionFailed(QStringLiteral("%1 %2 %3").arg(QString::fromUtf8(textHostKeyChanged),
+                                                        KnownHosts::fingerprint(key.blob),
+                                                        QDir::toNativeSeparators(knownHostsPath())));
+    return false;
+}
+
+bool SSHManager::trustNewHostKey(const QString &ip, const QString &port)
+{
+    if (changedKey.isNull() || ip != changedKeyHost || port.toInt() != changedKeyPort)
+        return false;
+    // libssh2 wants a session for its allocator, whether or not one is open.
+    if (libssh2_init(0) != 0)
+        return false;
+    LIBSSH2_SESSION *scratch = libssh2_session_init_ex(nullptr, nullptr, nullptr, nullptr);
+    bool recorded = false;
+    if (scratch) {
+        recorded = KnownHosts(scratch, knownHostsPath()).record(changedKeyHost, changedKeyPort, changedKey, true);
+        libssh2_session_free(scratch);
+    }
+    libssh2_exit();
+    if (recorded)
+        setChangedKey(QString(), 0, {});
+    return recorded;
+}
+
+QString SSHManager::changedHostKey() const
+{
+    return changedKey.isNull() ? QString() : KnownHosts::fingerprint(changedKey.blob);
+}
+
+void SSHManager::setChangedKey(const QString &host, int port, const KnownHosts::Key &key)
+{
+    const bool wasNull = changedKey.isNull();
+    changedKeyHost = host;
+    changedKeyPort = port;
+    changedKey = key;
+    if (!(wasNull && key.isNull()))
+        emit changedHostKeyChanged();
 }
 
 void SSHManager::failStep()
@@ -298,6 +389,11 @@ void SSHManager::startInteractive()
     interactive = true;
     writeNotifier->setEnabled(false);
     readNotifier->setEnabled(true);
+    // libssh2 sends only when asked; the timer asks. Its own minimum spacing
+    // must never hold back one of ours.
+    libssh2_keepalive_config(session, 1, 1);
+    lastHeard.start();
+    keepAliveTimer->start(keepAliveSeconds * 1000);
 
     const quint64 current = generation;
     emit shellOutput(QString::fromUtf8(textConnected));
@@ -321,6 +417,8 @@ void SSHManager::onSocketActivity(QSocketNotifier *source)
     }
     if (source == writeNotifier)
         writeNotifier->setEnabled(false);
+    else
+        lastHeard.start();
     pump();
 }
 
@@ -332,6 +430,8 @@ void SSHManager::pump()
     drainOutput();
     if (generation == current && !pendingInput.isEmpty())
         writePending();
+    if (generation == current)
+        sendTerminalSize();
 }
 
 void SSHManager::drainOutput()
@@ -348,6 +448,7 @@ void SSHManager::drainOutput()
             const QString text = decoder->toUnicode(buffer, nul ? int(nul - buffer) : int(got));
             if (nul)
                 resetDecoder();
+            lastHeard.start();
             if (!text.isEmpty()) {
                 emit shellOutput(text);
                 if (generation != current)
@@ -418,6 +519,55 @@ void SSHManager::watchWritableIfBlockedOutbound()
         writeNotifier->setEnabled(true);
 }
 
+void SSHManager::setTerminalSize(int columns, int rows)
+{
+    terminalSize = QSize(qBound(1, columns, maxTerminalSide), qBound(1, rows, maxTerminalSide));
+    sendTerminalSize();
+}
+
+void SSHManager::sendTerminalSize()
+{
+    while (interactive && (terminalSizeInFlight.isValid() || terminalSizeSent != terminalSize)) {
+        if (!terminalSizeInFlight.isValid())
+            terminalSizeInFlight = terminalSize;
+        const int rc = libssh2_channel_request_pty_size_ex(channel, terminalSizeInFlight.width(),
+                                                           terminalSizeInFlight.height(), 0, 0);
+        if (rc == LIBSSH2_ERROR_EAGAIN) {
+            watchWritableIfBlockedOutbound();
+            return;
+        }
+        // A size the server refuses leaves the shell with the one it had.
+        terminalSizeSent = terminalSizeInFlight;
+        terminalSizeInFlight = QSize();
+    }
+}
+
+void SSHManager::setKeepAliveInterval(int seconds)
+{
+    seconds = qMax(1, seconds);
+    if (seconds == keepAliveSeconds)
+        return;
+    keepAliveSeconds = seconds;
+    if (keepAliveTimer->isActive())
+        keepAliveTimer->start(keepAliveSeconds * 1000);
+    emit keepAliveIntervalChanged();
+}
+
+void SSHManager::keepAlive()
+{
+    if (lastHeard.elapsed() < qint64(silentIntervals) * keepAliveSeconds * 1000) {
+        int secondsToNext = 0;
+        const int rc = libssh2_keepalive_send(session, &secondsToNext);
+        if (rc == 0 || rc == LIBSSH2_ERROR_EAGAIN) {
+            watchWritableIfBlockedOutbound();
+            return;
+        }
+    }
+    teardown();
+    emit disconnected();
+    emit statusMessage(QString::fromUtf8(textLinkLost));
+}
+
 void SSHManager::disconnectFromServer()
 {
     releaseSession(Close::Orderly);
@@ -434,7 +584,9 @@ void SSHManager::releaseSession(Close mode)
 {
     ++generation;
     pumpTimer->stop();
+    keepAliveTimer->stop();
     interactive = false;
+    terminalSizeInFlight = QSize();
 
     if (connectTimer) {
         connectTimer->disconnect(this);

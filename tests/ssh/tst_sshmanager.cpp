@@ -1,14 +1,19 @@
 #include <QCryptographicHash>
+#include <QDir>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QtTest>
 
-#include <sys/socket.h>
-#include <netinet/in.h>
+#include <memory>
+
 #include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include "fixtures.h"
@@ -16,11 +21,12 @@
 
 namespace {
 
-const QString connectedLine = QStringLiteral("\x1b[32m已连接到服务器，开始交互会话...\x1b[0m\r\n");
-const QString droppedLine = QStringLiteral("\x1b[31m连接异常断开\x1b[0m\r\n");
+const QString connecting = QStringLiteral("status:开始连接服务器...");
+const QString connectedLine = QStringLiteral("line:\x1b[32m已连接到服务器，开始交互会话...\x1b[0m\r\n");
+const QString droppedLine = QStringLiteral("line:\x1b[31m连接异常断开\x1b[0m\r\n");
 const QString notConnectedLine = QStringLiteral("\x1b[31m错误：连接未建立\x1b[0m\r\n");
-const QString loginFailed = QStringLiteral("账号或密码错误！请检查！");
-const QString connectFailed = QStringLiteral("连接失败！检查IP和端口是否正确！");
+const QString connectFailed = QStringLiteral("failed:连接失败！检查IP和端口是否正确！");
+const QString disconnectedEvents = QStringLiteral("disconnected|status:已断开与服务器的连接");
 
 // Everything a manager emits, in order, as "kind:argument" lines; shell output
 // is also kept whole, so markers split over chunks are still found.
@@ -45,8 +51,7 @@ public:
 
     int count(const QString &event) const { return events.count(event); }
 
-    // Waits until the accumulated output matches, and returns the first capture
-    // (or the whole match). Only output after `from` is searched.
+    // Waits until the output after `from` matches, and returns the last capture.
     QString waitForOutput(const QRegularExpression &pattern, int timeoutMs = 10000, int from = 0)
     {
         QRegularExpressionMatch match;
@@ -79,37 +84,11 @@ Account fixtureAccount()
             sshd.value("user").toString(), sshd.value("password").toString()};
 }
 
-bool openShell(SSHManager &manager, Recorder &recorder)
-{
-    const Account account = fixtureAccount();
-    manager.connectAndStartShell(account.host, account.port, account.user, account.password);
-    return QTest::qWaitFor([&] { return recorder.count(QStringLiteral("success")) > 0; }, 15000);
-}
-
-QString shellPid(SSHManager &manager, Recorder &recorder)
-{
-    manager.sendInput(QStringLiteral("echo pid=$$"));
-    return recorder.waitForOutput(QRegularExpression("pid=(\\d+)"));
-}
-
-// Asks a live shell, a few times over two seconds, whether process pid has ended.
-bool processEnds(SSHManager &manager, Recorder &recorder, const QString &pid)
-{
-    for (int round = 0; round < 20; ++round) {
-        const int from = recorder.output.size();
-        manager.sendInput(QStringLiteral("echo state_$(kill -0 %1 2>/dev/null && echo up || echo gone)").arg(pid));
-        if (recorder.waitForOutput(QRegularExpression("state_(up|gone)"), 5000, from) == QStringLiteral("gone"))
-            return true;
-        QTest::qWait(100);
-    }
-    return false;
-}
-
 // A loopback port where nothing listens.
-quint16 closedPort()
+quint16 closedPort(const QString &host = QStringLiteral("127.0.0.1"))
 {
     QTcpServer server;
-    server.listen(QHostAddress::LocalHost);
+    server.listen(QHostAddress(host));
     return server.serverPort();
 }
 
@@ -118,6 +97,110 @@ QByteArray md5Hex(const QByteArray &data)
     return QCryptographicHash::hash(data, QCryptographicHash::Md5).toHex();
 }
 
+QString run(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished(30000);
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+QList<int> descendantsOf(int ancestor)
+{
+    QMultiMap<int, int> children;
+    for (const QString &line : run(QStringLiteral("ps"), {"-e", "-o", "pid=,ppid="}).split(QLatin1Char('\n'))) {
+        const QStringList pids = line.simplified().split(QLatin1Char(' '));
+        children.insert(pids.value(1).toInt(), pids.value(0).toInt());
+    }
+    QList<int> found = children.values(ancestor);
+    for (int i = 0; i < found.size(); ++i)
+        found += children.values(found.at(i));
+    return found;
+}
+
+// A second OpenSSH server for one test, on a port of its own, with the host
+// keys the test gives it: the fixture's configuration and account, plain
+// logins. Restarting keeps the port, as a server with new keys would.
+class OwnSshd
+{
+public:
+    ~OwnSshd() { stop(); }
+
+    static QStringList fixtureKeys()
+    {
+        QStringList keys;
+        QFile config(Fixtures::sshd().value("config").toString());
+        config.open(QIODevice::ReadOnly);
+        for (const QByteArray &line : config.readAll().split('\n')) {
+            if (line.startsWith("HostKey "))
+                keys << QString::fromUtf8(line.mid(8).trimmed());
+        }
+        return keys;
+    }
+
+    bool start(const QStringList &keys)
+    {
+        stop();
+        host = Fixtures::sshd().value("host").toString();
+        if (!port)
+            port = closedPort(host);
+        QFile source(Fixtures::sshd().value("config").toString());
+        QFile config(dir.filePath(QStringLiteral("sshd_config")));
+        if (!source.open(QIODevice::ReadOnly) || !config.open(QIODevice::WriteOnly))
+            return false;
+        for (const QByteArray &line : source.readAll().split('\n')) {
+            if (line.startsWith("Match "))
+                break;
+            if (!line.startsWith("Port ") && !line.startsWith("ListenAddress ") && !line.startsWith("HostKey ")
+                && !line.startsWith("PidFile "))
+                config.write(line + '\n');
+        }
+        config.write(QStringLiteral("Port %1\nListenAddress %2\nPidFile %3\n")
+                         .arg(port).arg(host, dir.filePath(QStringLiteral("pid"))).toUtf8());
+        for (const QString &key : keys)
+            config.write("HostKey " + key.toUtf8() + '\n');
+        config.close();
+        QFile::remove(logPath());
+        process.start(QStringLiteral("/usr/sbin/sshd"), {"-D", "-f", config.fileName(), "-E", logPath()});
+        return QTest::qWaitFor([&] {
+            QTcpSocket probe;
+            probe.connectToHost(host, port);
+            return probe.waitForReadyRead(200) && probe.readAll().startsWith("SSH-");
+        }, 10000);
+    }
+
+    void stop()
+    {
+        if (process.state() == QProcess::NotRunning)
+            return;
+        for (int pid : descendantsOf(int(process.processId()))) {
+            ::kill(pid, SIGCONT);
+            ::kill(pid, SIGKILL);
+        }
+        process.kill();
+        process.waitForFinished(5000);
+    }
+
+    // The processes serving the open sessions.
+    QList<int> sessions() const { return descendantsOf(int(process.processId())); }
+
+    QString log() const
+    {
+        QFile file(logPath());
+        file.open(QIODevice::ReadOnly);
+        return QString::fromUtf8(file.readAll());
+    }
+
+    QString host;
+    quint16 port = 0;
+    QTemporaryDir dir;
+
+private:
+    QString logPath() const { return dir.filePath(QStringLiteral("sshd.log")); }
+
+    QProcess process;
+};
+
 } // namespace
 
 class TestSSHManager : public QObject
@@ -125,167 +208,258 @@ class TestSSHManager : public QObject
     Q_OBJECT
 
 private slots:
-    void connects_and_shows_stdout_and_stderr();
+    void init();
+    void cleanup();
+
+    void shell_output_arrives_as_sent_data();
+    void shell_output_arrives_as_sent();
+    void large_output_arrives_complete_and_in_order();
     void input_arrives_byte_for_byte_data();
     void input_arrives_byte_for_byte();
-    void wrong_password_releases_and_next_attempt_succeeds();
-    void non_ascii_password_is_sent_as_utf8();
-    void port_text_is_parsed_and_narrowed_data();
-    void port_text_is_parsed_and_narrowed();
-    void port_65558_reaches_port_22();
-    void unanswered_connect_times_out_and_late_accept_changes_nothing();
-    void new_attempt_replaces_live_session();
+    void refused_attempt_releases_everything_data();
+    void refused_attempt_releases_everything();
+    void session_end_data();
+    void session_end();
     void new_attempt_while_connecting_leaves_one_session();
-    void remote_shell_exit_is_reported_and_released();
-    void disconnect_with_nothing_open();
-    void disconnect_closes_the_remote_shell();
-    void large_output_arrives_complete_and_in_order();
-    void large_input_arrives_complete();
-    void characters_split_between_reads_arrive_whole();
-    void chunk_text_ends_at_nul();
+    void unanswered_connect_times_out_and_late_accept_changes_nothing();
+    void non_ascii_password_is_sent_as_utf8();
+    void host_key_recorded_then_checked_data();
+    void host_key_recorded_then_checked();
+    void dead_link_is_reported_and_live_one_kept();
+
+private:
+    bool openShell(SSHManager &target, Recorder &events, const Account &account = fixtureAccount());
+    bool openShell() { return openShell(*manager, *recorder); }
+    // Runs command with echo and line-end translation off, and returns what it
+    // printed between two markers.
+    QString outputOf(const QString &command, int timeoutMs = 20000);
+    QString shellPid(SSHManager &target, Recorder &events);
+    bool processEnds(SSHManager &target, Recorder &events, const QString &pid);
+
+    // Each test starts in an empty working directory: no host key recorded.
+    std::unique_ptr<QTemporaryDir> workDir;
+    std::unique_ptr<SSHManager> manager;
+    std::unique_ptr<Recorder> recorder;
+    std::unique_ptr<OwnSshd> ownSshd;
 };
 
-void TestSSHManager::connects_and_shows_stdout_and_stderr()
+void TestSSHManager::init()
 {
-    SSHManager manager;
-    Recorder recorder(manager);
-    QVERIFY(openShell(manager, recorder));
+    workDir = std::make_unique<QTemporaryDir>();
+    QVERIFY(QDir::setCurrent(workDir->path()));
+    manager = std::make_unique<SSHManager>();
+    recorder = std::make_unique<Recorder>(*manager);
+}
 
-    QCOMPARE(recorder.events.first(), QStringLiteral("status:开始连接服务器..."));
-    QCOMPARE(recorder.events, (QStringList{QStringLiteral("status:开始连接服务器..."),
-                                           QStringLiteral("line:") + connectedLine,
-                                           QStringLiteral("success")}));
+void TestSSHManager::cleanup()
+{
+    recorder.reset();
+    manager.reset();
+    ownSshd.reset();
+    QDir::setCurrent(QDir::tempPath());
+    workDir.reset();
+}
 
+bool TestSSHManager::openShell(SSHManager &target, Recorder &events, const Account &account)
+{
+    const int before = events.count(QStringLiteral("success"));
+    target.connectAndStartShell(account.host, account.port, account.user, account.password);
+    return QTest::qWaitFor([&] { return events.count(QStringLiteral("success")) > before; }, 15000);
+}
+
+QString TestSSHManager::outputOf(const QString &command, int timeoutMs)
+{
     // Computed markers, so the terminal's echo of the command line never matches.
-    manager.sendInput(QStringLiteral("echo out_$((6*7)); echo err_$((6*8)) >&2; echo end_$((1+1))"));
-    QVERIFY(!recorder.waitForOutput(QRegularExpression("end_2")).isEmpty());
-    QVERIFY(recorder.output.contains(QStringLiteral("out_42")));
-    QVERIFY(recorder.output.contains(QStringLiteral("err_48")));
-    QVERIFY(recorder.output.indexOf(QStringLiteral("out_42")) < recorder.output.indexOf(QStringLiteral("err_48")));
+    manager->sendInput(QStringLiteral("stty -echo -onlcr; echo begin_$((1+1)); %1; echo end_$((2+2))").arg(command));
+    if (!QTest::qWaitFor([&] { return recorder->output.contains(QStringLiteral("end_4")); }, timeoutMs))
+        return QStringLiteral("(no end marker)");
+    const QString beginMark = QStringLiteral("begin_2\n");
+    const int begin = recorder->output.indexOf(beginMark) + beginMark.size();
+    return recorder->output.mid(begin, recorder->output.indexOf(QStringLiteral("end_4")) - begin);
+}
+
+QString TestSSHManager::shellPid(SSHManager &target, Recorder &events)
+{
+    target.sendInput(QStringLiteral("echo pid=$$"));
+    return events.waitForOutput(QRegularExpression("pid=(\\d+)"));
+}
+
+// Asks a live shell, a few times over two seconds, whether process pid has ended.
+bool TestSSHManager::processEnds(SSHManager &target, Recorder &events, const QString &pid)
+{
+    for (int round = 0; round < 20; ++round) {
+        const int from = events.output.size();
+        target.sendInput(QStringLiteral("echo state_$(kill -0 %1 2>/dev/null && echo up || echo gone)").arg(pid));
+        if (events.waitForOutput(QRegularExpression("state_(up|gone)"), 5000, from) == QStringLiteral("gone"))
+            return true;
+        QTest::qWait(100);
+    }
+    return false;
+}
+
+void TestSSHManager::shell_output_arrives_as_sent_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("stderr merged in order") << QStringLiteral("echo out_$((6*7)); echo err_$((6*8)) >&2")
+                                            << QStringLiteral("out_42\nerr_48\n");
+    // 3-byte characters in 4096-byte reads: nearly every read ends inside one.
+    const QString line = QStringLiteral("插件解压成功服务器控制台").repeated(40);
+    QTest::newRow("characters split between reads") << QStringLiteral("for i in $(seq 60); do echo %1; done").arg(line)
+                                                    << (line + QLatin1Char('\n')).repeated(60);
+    QTest::newRow("text of a chunk ends at NUL")
+        << QStringLiteral("sleep 0.5; printf 'before_%s\\0after_%s' 1 2; sleep 1") << QStringLiteral("before_1");
+}
+
+void TestSSHManager::shell_output_arrives_as_sent()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, expected);
+    QVERIFY(openShell());
+    QCOMPARE(recorder->events, (QStringList{connecting, connectedLine, QStringLiteral("success")}));
+    QCOMPARE(outputOf(command), expected);
+}
+
+void TestSSHManager::large_output_arrives_complete_and_in_order()
+{
+    QVERIFY(openShell());
+    // About 50 MB of base64 lines; the server prints its own checksum first.
+    manager->sendInput(QStringLiteral("f=$(mktemp); head -c 37M /dev/urandom | base64 > $f; "
+                                      "echo sum_$(md5sum < $f | cut -c1-32)_"));
+    const QString sum = recorder->waitForOutput(QRegularExpression("sum_([0-9a-f]{32})_"), 30000);
+    QVERIFY(!sum.isEmpty());
+    const QByteArray received = outputOf(QStringLiteral("cat $f; rm -f $f"), 120000).toLatin1();
+    QVERIFY2(received.size() > 50 * 1000 * 1000, QByteArray::number(received.size()));
+    QCOMPARE(md5Hex(received), sum.toLatin1());
 }
 
 void TestSSHManager::input_arrives_byte_for_byte_data()
 {
     QTest::addColumn<QString>("input");
-    QTest::addColumn<QString>("bytes");
-    QTest::newRow("command") << QStringLiteral("ls") << QStringLiteral("6c 73 0a");
-    QTest::newRow("interrupt code") << QStringLiteral("\x03") << QStringLiteral("03 0a");
-    QTest::newRow("empty line") << QString() << QStringLiteral("0a");
-    QTest::newRow("chinese") << QStringLiteral("中") << QStringLiteral("e4 b8 ad 0a");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("command") << QStringLiteral("ls") << QByteArray("ls\n");
+    QTest::newRow("interrupt code") << QStringLiteral("\x03") << QByteArray("\x03\n");
+    QTest::newRow("empty line") << QString() << QByteArray("\n");
+    QTest::newRow("chinese") << QStringLiteral("中") << QByteArray("\xe4\xb8\xad\n");
+    // Far past what a terminal's line editor keeps, and past the channel's window.
+    QByteArray payload;
+    const QByteArray alphabet("abcdefghijklmnopqrstuvwxyz0123456789");
+    quint32 seed = 12345;
+    while (payload.size() < 1024 * 1024) {
+        seed = seed * 1103515245u + 12345u;
+        payload.append(alphabet.at(int((seed >> 16) % quint32(alphabet.size()))));
+    }
+    QTest::newRow("one megabyte line") << QString::fromLatin1(payload) << payload + '\n';
 }
 
 void TestSSHManager::input_arrives_byte_for_byte()
 {
     QFETCH(QString, input);
-    QFETCH(QString, bytes);
-    SSHManager manager;
-    Recorder recorder(manager);
-    QVERIFY(openShell(manager, recorder));
-
-    // Raw mode hands every byte to od as it was sent: no echo, no signals, no line editing.
-    const int count = bytes.split(QLatin1Char(' ')).size();
-    manager.sendInput(QStringLiteral("stty raw -echo; echo ready_$((2+3)); od -An -tx1 -N%1; stty sane; echo done_$((3+4))")
-                          .arg(count));
-    QVERIFY(!recorder.waitForOutput(QRegularExpression("ready_5")).isEmpty());
-    const int from = recorder.output.size();
-    manager.sendInput(input);
-    const QString dumped = recorder.waitForOutput(QRegularExpression("^\\s*([0-9a-f ]+?)\\s*\\r?\\n",
-                                                                     QRegularExpression::MultilineOption),
-                                                  10000, from);
-    QCOMPARE(dumped, bytes);
+    QFETCH(QByteArray, bytes);
+    QVERIFY(openShell());
+    // Raw mode hands every byte over as it was sent: no echo, no signals, no line editing.
+    manager->sendInput(QStringLiteral("stty raw -echo; echo ready_$((2+3)); head -c %1 | md5sum; stty sane")
+                           .arg(bytes.size()));
+    QVERIFY(!recorder->waitForOutput(QRegularExpression("ready_5")).isEmpty());
+    const int from = recorder->output.size();
+    manager->sendInput(input);
+    QCOMPARE(recorder->waitForOutput(QRegularExpression("([0-9a-f]{32})  -"), 60000, from).toLatin1(), md5Hex(bytes));
 }
 
-void TestSSHManager::wrong_password_releases_and_next_attempt_succeeds()
-{
-    const Account account = fixtureAccount();
-    SSHManager manager;
-    Recorder recorder(manager);
-
-    manager.connectAndStartShell(account.host, account.port, account.user, account.password + "x");
-    QVERIFY(QTest::qWaitFor([&] { return recorder.count(QStringLiteral("failed:") + loginFailed) == 1; }, 15000));
-    QCOMPARE(recorder.count(QStringLiteral("success")), 0);
-
-    // Nothing is held any more: input is refused instead of queued.
-    manager.sendInput(QStringLiteral("echo queued_$((5*5))"));
-    QVERIFY(recorder.output.endsWith(notConnectedLine));
-
-    QVERIFY(openShell(manager, recorder));
-    manager.sendInput(QStringLiteral("echo fresh_$((4*4))"));
-    QVERIFY(!recorder.waitForOutput(QRegularExpression("fresh_16")).isEmpty());
-    QVERIFY(!recorder.output.contains(QStringLiteral("queued_25")));
-    QCOMPARE(recorder.events.filter(QStringLiteral("failed:")).size(), 1);
-}
-
-// The fixture's account has an ASCII password, so a small SSH server of our
-// own reports the bytes that arrive.
-void TestSSHManager::non_ascii_password_is_sent_as_utf8()
-{
-    const QString python = QStringLiteral("/usr/bin/python3");
-    if (QProcess::execute(python, {QStringLiteral("-c"), QStringLiteral("import paramiko")}) != 0)
-        QSKIP("python3-paramiko is not installed (scripts/setup installs it)");
-    const QString password = QStringLiteral("Kxt密码ü-€");
-    const QByteArray hex = password.toUtf8().toHex();
-
-    QProcess probe;
-    probe.start(python, {QStringLiteral(KXT_SSH_TEST_DIR "/password_probe_sshd.py"), QString::fromLatin1(hex)});
-    QVERIFY(probe.waitForReadyRead(10000));
-    const QByteArray greeting = probe.readLine().trimmed();
-    QVERIFY2(greeting.startsWith("port "), greeting.constData());
-
-    SSHManager manager;
-    Recorder recorder(manager);
-    manager.connectAndStartShell(QStringLiteral("127.0.0.1"), QString::fromLatin1(greeting.mid(5)),
-                                 QStringLiteral("operator"), password);
-    QVERIFY(QTest::qWaitFor([&] { return recorder.events.size() > 2; }, 15000));
-    QCOMPARE(recorder.events.last(), QStringLiteral("success"));
-    QVERIFY(!recorder.waitForOutput(QRegularExpression("probe_shell_ready")).isEmpty());
-    QCOMPARE(probe.readAll().trimmed(), "password " + hex);
-
-    manager.disconnectFromServer();
-    QVERIFY(probe.waitForFinished(10000));
-}
-
-void TestSSHManager::port_text_is_parsed_and_narrowed_data()
+void TestSSHManager::refused_attempt_releases_everything_data()
 {
     QTest::addColumn<QString>("port");
-    QTest::addColumn<QString>("expected");
-    const Account account = fixtureAccount();
-    QTest::newRow("not a number means port 0") << QStringLiteral("abc") << QStringLiteral("failed:") + connectFailed;
-    QTest::newRow("refused port") << QString::number(closedPort()) << QStringLiteral("failed:") + connectFailed;
-    QTest::newRow("fixture port plus 65536") << QString::number(account.port.toInt() + 65536)
-                                             << QStringLiteral("success");
+    QTest::addColumn<QString>("passwordSuffix");
+    QTest::addColumn<QString>("failure");
+    // Ports that are no port fail before any connection is tried.
+    QTest::addColumn<bool>("atOnce");
+    const QString port = fixtureAccount().port;
+    QTest::newRow("wrong password") << port << "x" << "failed:账号或密码错误！请检查！" << false;
+    QTest::newRow("refused port") << QString::number(closedPort()) << "" << connectFailed << false;
+    QTest::newRow("not a number") << "abc" << "" << connectFailed << true;
+    QTest::newRow("zero") << "0" << "" << connectFailed << true;
+    QTest::newRow("past 65535 by a multiple of 65536") << QString::number(port.toInt() + 65536) << ""
+                                                      << connectFailed << true;
+    QTest::newRow("65558") << "65558" << "" << connectFailed << true;
 }
 
-void TestSSHManager::port_text_is_parsed_and_narrowed()
+void TestSSHManager::refused_attempt_releases_everything()
 {
     QFETCH(QString, port);
-    QFETCH(QString, expected);
-    const Account account = fixtureAccount();
-    SSHManager manager;
-    Recorder recorder(manager);
-    manager.connectAndStartShell(account.host, port, account.user, account.password);
-    // Well inside the connect timer: a refusal is reported as it happens.
-    QVERIFY(QTest::qWaitFor([&] { return recorder.events.size() > 1 && !recorder.events.last().startsWith("line:"); },
-                            4000));
-    QCOMPARE(recorder.events.last(), expected);
-    QTest::qWait(200);
-    QCOMPARE(recorder.events.last(), expected);
+    QFETCH(QString, passwordSuffix);
+    QFETCH(QString, failure);
+    QFETCH(bool, atOnce);
+    Account account = fixtureAccount();
+    manager->connectAndStartShell(account.host, port, account.user, account.password + passwordSuffix);
+    if (!atOnce)
+        QVERIFY(QTest::qWaitFor([&] { return recorder->events.size() > 1; }, 15000));
+    QCOMPARE(recorder->events, (QStringList{connecting, failure}));
+
+    // Nothing is held any more: input is refused instead of queued, and the
+    // next attempt starts clean.
+    manager->sendInput(QStringLiteral("echo queued_$((5*5))"));
+    QVERIFY(recorder->output.endsWith(notConnectedLine));
+    QVERIFY(openShell());
+    QCOMPARE(outputOf(QStringLiteral("echo fresh_$((4*4))")), QStringLiteral("fresh_16\n"));
+    QVERIFY(!recorder->output.contains(QStringLiteral("queued_25")));
+    QCOMPARE(recorder->events.filter(QStringLiteral("failed:")).size(), 1);
 }
 
-// "65558" narrows to 22, a privileged port: checked on a loopback address of
-// its own, where a test running as root may listen.
-void TestSSHManager::port_65558_reaches_port_22()
+void TestSSHManager::session_end_data()
 {
-    QTcpServer server;
-    if (!server.listen(QHostAddress(QStringLiteral("127.0.0.222")), 22))
-        QSKIP("cannot listen on 127.0.0.222:22 here (needs root and a free port)");
-    SSHManager manager;
-    Recorder recorder(manager);
-    manager.connectAndStartShell(QStringLiteral("127.0.0.222"), QStringLiteral("65558"), "u", "p");
-    QVERIFY(server.waitForNewConnection(3000));
-    delete server.nextPendingConnection();
-    QVERIFY(QTest::qWaitFor([&] { return recorder.events.size() > 1; }, 4000));
-    QCOMPARE(recorder.events.last(), QStringLiteral("failed:启动会话失败！"));
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QString>("events");
+    QTest::newRow("new attempt") << "connect" << connecting + "|" + connectedLine + "|success";
+    QTest::newRow("disconnect") << "disconnect" << disconnectedEvents;
+    QTest::newRow("remote shell exits") << "exit" << droppedLine;
+    QTest::newRow("disconnect with nothing open") << "" << disconnectedEvents;
+}
+
+// Seen from a second session, the ended shell goes away; nothing is left to
+// take input unless a new session replaced it.
+void TestSSHManager::session_end()
+{
+    QFETCH(QString, how);
+    QFETCH(QString, events);
+    SSHManager watcher;
+    Recorder watched(watcher);
+    QString pid;
+    if (!how.isEmpty()) {
+        QVERIFY(openShell(watcher, watched));
+        QVERIFY(openShell());
+        pid = shellPid(*manager, *recorder);
+        QVERIFY(!pid.isEmpty());
+    }
+    recorder->events.clear();
+    if (how == QLatin1String("connect")) {
+        QVERIFY(openShell());
+    } else if (how == QLatin1String("exit")) {
+        manager->sendInput(QStringLiteral("exit"));
+        QVERIFY(QTest::qWaitFor([&] { return !recorder->events.isEmpty(); }, 10000));
+    } else {
+        manager->disconnectFromServer();
+    }
+    QTest::qWait(200);
+    QCOMPARE(recorder->events.join(QLatin1Char('|')), events);
+    if (!pid.isEmpty())
+        QVERIFY(processEnds(watcher, watched, pid));
+    recorder->output.clear();
+    manager->sendInput(QStringLiteral("echo alive_$((9*9))"));
+    if (how == QLatin1String("connect"))
+        QVERIFY(!recorder->waitForOutput(QRegularExpression("alive_81")).isEmpty());
+    else
+        QCOMPARE(recorder->output, notConnectedLine);
+}
+
+void TestSSHManager::new_attempt_while_connecting_leaves_one_session()
+{
+    const Account account = fixtureAccount();
+    manager->connectAndStartShell(account.host, account.port, account.user, account.password);
+    QTest::qWait(20);
+    QVERIFY(openShell());
+    QTest::qWait(500);
+    QCOMPARE(recorder->events, (QStringList{connecting, connecting, connectedLine, QStringLiteral("success")}));
+    QCOMPARE(outputOf(QStringLiteral("echo alive_$((9*9))")), QStringLiteral("alive_81\n"));
 }
 
 void TestSSHManager::unanswered_connect_times_out_and_late_accept_changes_nothing()
@@ -310,182 +484,143 @@ void TestSSHManager::unanswered_connect_times_out_and_late_accept_changes_nothin
     QTest::qWait(100);
 
     const Account account = fixtureAccount();
-    SSHManager manager;
-    Recorder recorder(manager);
-    manager.connectAndStartShell(QStringLiteral("127.0.0.1"), QString::number(ntohs(address.sin_port)),
-                                 account.user, account.password);
-    QVERIFY(QTest::qWaitFor([&] { return recorder.events.size() > 1; }, 8000));
-    QCOMPARE(recorder.events.last(), QStringLiteral("failed:连接超时！请检查网络或稍后重试。"));
+    manager->connectAndStartShell(QStringLiteral("127.0.0.1"), QString::number(ntohs(address.sin_port)),
+                                  account.user, account.password);
+    QVERIFY(QTest::qWaitFor([&] { return recorder->events.size() > 1; }, 8000));
+    QCOMPARE(recorder->events.last(), QStringLiteral("failed:连接超时！请检查网络或稍后重试。"));
 
     // The listener finally takes everything queued: the abandoned attempt stays abandoned.
     ::close(listener);
     for (int filler : fillers)
         ::close(filler);
     QTest::qWait(300);
-    QCOMPARE(recorder.events.size(), 2);
+    QCOMPARE(recorder->events.size(), 2);
 }
 
-void TestSSHManager::new_attempt_replaces_live_session()
+// The fixture's account has an ASCII password, so a small SSH server of our
+// own reports the bytes that arrive.
+void TestSSHManager::non_ascii_password_is_sent_as_utf8()
 {
-    SSHManager manager;
-    Recorder recorder(manager);
-    QVERIFY(openShell(manager, recorder));
-    const QString pid = shellPid(manager, recorder);
-    QVERIFY(!pid.isEmpty());
+    const QString python = QStringLiteral("/usr/bin/python3");
+    if (QProcess::execute(python, {QStringLiteral("-c"), QStringLiteral("import paramiko")}) != 0)
+        QSKIP("python3-paramiko is not installed (scripts/setup installs it)");
+    const QString password = QStringLiteral("Kxt密码ü-€");
+    const QByteArray hex = password.toUtf8().toHex();
 
-    recorder.events.clear();
-    QVERIFY(openShell(manager, recorder));
-    QCOMPARE(recorder.events, (QStringList{QStringLiteral("status:开始连接服务器..."),
-                                           QStringLiteral("line:") + connectedLine,
-                                           QStringLiteral("success")}));
+    QProcess probe;
+    probe.start(python, {QStringLiteral(KXT_SSH_TEST_DIR "/password_probe_sshd.py"), QString::fromLatin1(hex)});
+    QVERIFY(probe.waitForReadyRead(10000));
+    const QByteArray greeting = probe.readLine().trimmed();
+    QVERIFY2(greeting.startsWith("port "), greeting.constData());
 
-    // Seen from the new shell, the old one goes away.
-    QVERIFY(processEnds(manager, recorder, pid));
-    QCOMPARE(recorder.count(QStringLiteral("line:") + droppedLine), 0);
+    QVERIFY(openShell(*manager, *recorder,
+                      {QStringLiteral("127.0.0.1"), QString::fromLatin1(greeting.mid(5)), "operator", password}));
+    QVERIFY(!recorder->waitForOutput(QRegularExpression("probe_shell_ready")).isEmpty());
+    QCOMPARE(probe.readAll().trimmed(), "password " + hex);
+
+    manager->disconnectFromServer();
+    QVERIFY(probe.waitForFinished(10000));
 }
 
-void TestSSHManager::new_attempt_while_connecting_leaves_one_session()
+void TestSSHManager::host_key_recorded_then_checked_data()
 {
-    const Account account = fixtureAccount();
-    SSHManager manager;
-    Recorder recorder(manager);
-    manager.connectAndStartShell(account.host, account.port, account.user, account.password);
-    QTest::qWait(20);
-    manager.connectAndStartShell(account.host, account.port, account.user, account.password);
-    QVERIFY(QTest::qWaitFor([&] { return recorder.count(QStringLiteral("success")) > 0; }, 15000));
-    QTest::qWait(500);
-    QCOMPARE(recorder.events, (QStringList{QStringLiteral("status:开始连接服务器..."),
-                                           QStringLiteral("status:开始连接服务器..."),
-                                           QStringLiteral("line:") + connectedLine,
-                                           QStringLiteral("success")}));
-    manager.sendInput(QStringLiteral("echo alive_$((9*9))"));
-    QVERIFY(!recorder.waitForOutput(QRegularExpression("alive_81")).isEmpty());
+    QTest::addColumn<bool>("sameKind");
+    QTest::newRow("new key of the kind in use") << true;
+    // Offering another kind must not slip past the recorded key.
+    QTest::newRow("only a key of another kind") << false;
 }
 
-void TestSSHManager::remote_shell_exit_is_reported_and_released()
+void TestSSHManager::host_key_recorded_then_checked()
 {
-    SSHManager manager;
-    Recorder recorder(manager);
-    QVERIFY(openShell(manager, recorder));
-    manager.sendInput(QStringLiteral("exit"));
-    QVERIFY(QTest::qWaitFor([&] { return recorder.output.endsWith(droppedLine); }, 10000));
-    QCOMPARE(recorder.count(QStringLiteral("disconnected")), 0);
+    QFETCH(bool, sameKind);
+    ownSshd = std::make_unique<OwnSshd>();
+    const QStringList fixtureKeys = OwnSshd::fixtureKeys();
+    QVERIFY(ownSshd->start(fixtureKeys));
+    Account account = fixtureAccount();
+    account.port = QString::number(ownSshd->port);
+    const QString entry = QStringLiteral("[%1]:%2").arg(account.host, account.port);
 
-    manager.sendInput(QStringLiteral("ls"));
-    QVERIFY(recorder.output.endsWith(notConnectedLine));
-}
-
-void TestSSHManager::disconnect_with_nothing_open()
-{
-    SSHManager manager;
-    Recorder recorder(manager);
-    manager.disconnectFromServer();
-    QCOMPARE(recorder.events, (QStringList{QStringLiteral("disconnected"),
-                                           QStringLiteral("status:已断开与服务器的连接")}));
-    manager.sendInput(QStringLiteral("ls"));
-    QCOMPARE(recorder.output, notConnectedLine);
-}
-
-void TestSSHManager::disconnect_closes_the_remote_shell()
-{
-    SSHManager watcher;
-    Recorder watched(watcher);
-    QVERIFY(openShell(watcher, watched));
-
-    SSHManager manager;
-    Recorder recorder(manager);
-    QVERIFY(openShell(manager, recorder));
-    const QString pid = shellPid(manager, recorder);
-    QVERIFY(!pid.isEmpty());
-
-    recorder.events.clear();
-    manager.disconnectFromServer();
-    QCOMPARE(recorder.events, (QStringList{QStringLiteral("disconnected"),
-                                           QStringLiteral("status:已断开与服务器的连接")}));
-    manager.sendInput(QStringLiteral("ls"));
-    QVERIFY(recorder.output.endsWith(notConnectedLine));
-
-    QVERIFY(processEnds(watcher, watched, pid));
-}
-
-void TestSSHManager::large_output_arrives_complete_and_in_order()
-{
-    SSHManager manager;
-    Recorder recorder(manager);
-    QVERIFY(openShell(manager, recorder));
-
-    // About 50 MB of base64 lines; the server prints its own checksum first.
-    // With -onlcr the terminal leaves line ends as they are, so the bytes compare exactly.
-    manager.sendInput(QStringLiteral(
-        "stty -echo -onlcr; f=$(mktemp); head -c 37M /dev/urandom | base64 > $f; "
-        "echo sum_$(md5sum < $f | cut -c1-32)_; echo begin_$((1+1)); cat $f; echo end_$((2+2)); rm -f $f"));
-    const QString sum = recorder.waitForOutput(QRegularExpression("sum_([0-9a-f]{32})_"), 30000);
-    QVERIFY(!sum.isEmpty());
-    QVERIFY(QTest::qWaitFor([&] { return recorder.output.contains(QStringLiteral("end_4")); }, 120000));
-
-    const QString beginMark = QStringLiteral("begin_2\n");
-    const int begin = recorder.output.indexOf(beginMark) + beginMark.size();
-    const int end = recorder.output.indexOf(QStringLiteral("end_4"));
-    QVERIFY(begin > beginMark.size() && end > begin);
-    const QByteArray received = recorder.output.mid(begin, end - begin).toLatin1();
-    QVERIFY2(received.size() > 50 * 1000 * 1000, QByteArray::number(received.size()));
-    QCOMPARE(md5Hex(received), sum.toLatin1());
-}
-
-void TestSSHManager::large_input_arrives_complete()
-{
-    SSHManager manager;
-    Recorder recorder(manager);
-    QVERIFY(openShell(manager, recorder));
-
-    QByteArray payload;
-    payload.reserve(1024 * 1024);
-    const QByteArray alphabet("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789+/");
-    quint32 seed = 12345;
-    while (payload.size() < 1024 * 1024) {
-        seed = seed * 1103515245u + 12345u;
-        payload.append(alphabet.at(int((seed >> 16) % quint32(alphabet.size()))));
+    // First use: the key the server showed is recorded as OpenSSH would.
+    QVERIFY(openShell(*manager, *recorder, account));
+    QFile knownHosts(QStringLiteral("known_hosts"));
+    QVERIFY(knownHosts.open(QIODevice::ReadOnly));
+    const QStringList recorded = QString::fromUtf8(knownHosts.readAll().trimmed()).split(QLatin1Char(' '));
+    knownHosts.close();
+    QCOMPARE(recorded.value(0), entry);
+    QString usedKey;
+    for (const QString &key : fixtureKeys) {
+        QFile pub(key + QStringLiteral(".pub"));
+        pub.open(QIODevice::ReadOnly);
+        if (QString::fromUtf8(pub.readAll()).split(QLatin1Char(' ')).mid(0, 2) == recorded.mid(1, 2))
+            usedKey = key;
     }
+    QVERIFY2(!usedKey.isEmpty(), qPrintable(recorded.join(QLatin1Char(' '))));
+    manager->disconnectFromServer();
 
-    // One line of a megabyte is far past what a terminal's line editor keeps,
-    // so the remote side reads it raw, exactly that many bytes plus the line feed.
-    manager.sendInput(QStringLiteral("stty raw -echo; echo ready_$((2+3)); head -c %1 | md5sum; stty sane")
-                          .arg(payload.size() + 1));
-    QVERIFY(!recorder.waitForOutput(QRegularExpression("ready_5")).isEmpty());
-    const int from = recorder.output.size();
-    manager.sendInput(QString::fromLatin1(payload));
-    const QString sum = recorder.waitForOutput(QRegularExpression("([0-9a-f]{32})  -"), 60000, from);
-    QCOMPARE(sum.toLatin1(), md5Hex(payload + '\n'));
+    // The server comes back with another key at the same address and port.
+    QStringList keys = fixtureKeys;
+    keys.removeOne(usedKey);
+    QString newKey;
+    if (sameKind) {
+        newKey = ownSshd->dir.filePath(QStringLiteral("new_host_key"));
+        const QString kind = recorded.value(1).contains(QLatin1String("ed25519")) ? QStringLiteral("ed25519")
+                             : recorded.value(1).startsWith(QLatin1String("ecdsa")) ? QStringLiteral("ecdsa")
+                                                                                    : QStringLiteral("rsa");
+        run(QStringLiteral("ssh-keygen"), {"-q", "-t", kind, "-N", "", "-f", newKey});
+        keys = QStringList{newKey};
+    } else {
+        newKey = keys.first();
+        keys = QStringList{newKey};
+    }
+    QVERIFY(ownSshd->start(keys));
+    const QString fingerprint = QRegularExpression(QStringLiteral("SHA256:\\S+"))
+                                    .match(run(QStringLiteral("ssh-keygen"), {"-lf", newKey + ".pub"}))
+                                    .captured();
+    QVERIFY(!fingerprint.isEmpty());
+
+    recorder->events.clear();
+    manager->connectAndStartShell(account.host, account.port, account.user, account.password);
+    QVERIFY(QTest::qWaitFor([&] { return recorder->events.size() > 1; }, 15000));
+    QCOMPARE(recorder->events.last(), QStringLiteral("failed:服务器主机密钥已改变，可能存在中间人攻击！ %1 %2")
+                                          .arg(fingerprint, QDir::current().absoluteFilePath("known_hosts")));
+    QCOMPARE(manager->changedHostKey(), fingerprint);
+    // Refused before authentication: the server never saw a password.
+    QTest::qWait(300);
+    const QString log = ownSshd->log();
+    QVERIFY2(log.contains(QLatin1String("Connection from")), qPrintable(log));
+    QVERIFY2(!log.contains(QLatin1String("password")), qPrintable(log));
+
+    // Trusting it, for this address only, lets the next attempt in.
+    QVERIFY(!manager->trustNewHostKey(account.host, QString::number(ownSshd->port + 1)));
+    QVERIFY(manager->trustNewHostKey(account.host, account.port));
+    QVERIFY(manager->changedHostKey().isEmpty());
+    QVERIFY(openShell(*manager, *recorder, account));
+    QVERIFY(knownHosts.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(knownHosts.readAll()).count(entry), 1);
 }
 
-void TestSSHManager::characters_split_between_reads_arrive_whole()
+void TestSSHManager::dead_link_is_reported_and_live_one_kept()
 {
-    SSHManager manager;
-    Recorder recorder(manager);
-    QVERIFY(openShell(manager, recorder));
+    ownSshd = std::make_unique<OwnSshd>();
+    QVERIFY(ownSshd->start(OwnSshd::fixtureKeys()));
+    Account account = fixtureAccount();
+    account.port = QString::number(ownSshd->port);
+    const int interval = 2;
+    manager->setKeepAliveInterval(interval);
+    QVERIFY(openShell(*manager, *recorder, account));
 
-    // 3-byte characters in 4096-byte reads: nearly every read ends inside one.
-    const QString line = QStringLiteral("插件解压成功服务器控制台").repeated(40);
-    manager.sendInput(QStringLiteral("stty -echo -onlcr; echo begin_$((1+1)); for i in $(seq 60); do echo %1; done; echo end_$((2+2))")
-                          .arg(line));
-    QVERIFY(QTest::qWaitFor([&] { return recorder.output.contains(QStringLiteral("end_4")); }, 20000));
-    const QString beginMark = QStringLiteral("begin_2\n");
-    const int begin = recorder.output.indexOf(beginMark) + beginMark.size();
-    const QString received = recorder.output.mid(begin, recorder.output.indexOf(QStringLiteral("end_4")) - begin);
-    QVERIFY(recorder.chunks > 10);
-    QVERIFY(!received.contains(QChar::ReplacementCharacter));
-    QCOMPARE(received, (line + QLatin1Char('\n')).repeated(60));
-}
+    // An idle link that answers its keep-alives stays up past three intervals.
+    QTest::qWait(4 * interval * 1000);
+    QCOMPARE(recorder->events.last(), QStringLiteral("success"));
 
-void TestSSHManager::chunk_text_ends_at_nul()
-{
-    SSHManager manager;
-    Recorder recorder(manager);
-    QVERIFY(openShell(manager, recorder));
-    manager.sendInput(QStringLiteral("printf 'before_%s\\0after_%s' 1 2; sleep 1; echo next_$((3+3))"));
-    QVERIFY(!recorder.waitForOutput(QRegularExpression("next_6")).isEmpty());
-    QVERIFY(recorder.output.contains(QStringLiteral("before_1")));
-    QVERIFY(!recorder.output.contains(QStringLiteral("after_2")));
+    for (int pid : ownSshd->sessions())
+        ::kill(pid, SIGSTOP);
+    QVERIFY(QTest::qWaitFor([&] { return recorder->events.last() != QLatin1String("success"); },
+                            4 * interval * 1000 + 1000));
+    QCOMPARE(recorder->events.mid(3), (QStringList{"disconnected", "status:与服务器的连接已断开"}));
+    recorder->output.clear();
+    manager->sendInput(QStringLiteral("ls"));
+    QCOMPARE(recorder->output, notConnectedLine);
 }
 
 QTEST_GUILESS_MAIN(TestSSHManager)
