@@ -8,9 +8,9 @@
 
 namespace {
 
-// Which colour number a format was given, so a theme switch can recolour it.
+// Which colour number a format's text was given, so a theme switch can
+// recolour it. Backgrounds keep their colours: text on them stays as readable.
 const int foregroundProperty = QTextFormat::UserProperty + 1;
-const int backgroundProperty = QTextFormat::UserProperty + 2;
 
 // Longer parameter lists and titles are no sequence any program sends; past
 // this they are cut off rather than held.
@@ -77,26 +77,21 @@ void TerminalDocument::setDark(bool dark)
         return;
     m_dark = dark;
     if (QTextDocument *doc = textDocument()) {
-        struct Span { int from, to, foreground, background; };
+        struct Span { int from, to, foreground; };
         QVector<Span> spans;
         for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
             for (auto it = block.begin(); !it.atEnd(); ++it) {
                 const QTextFragment fragment = it.fragment();
-                const QTextCharFormat format = fragment.charFormat();
-                if (format.hasProperty(foregroundProperty) || format.hasProperty(backgroundProperty))
+                if (fragment.charFormat().hasProperty(foregroundProperty))
                     spans.append({fragment.position(), fragment.position() + fragment.length(),
-                                  format.intProperty(foregroundProperty) - 1,
-                                  format.intProperty(backgroundProperty) - 1});
+                                  fragment.charFormat().intProperty(foregroundProperty)});
             }
         }
         QTextCursor cursor(doc);
         cursor.beginEditBlock();
         for (const Span &span : spans) {
             QTextCharFormat recoloured;
-            if (span.foreground >= 0)
-                recoloured.setForeground(colour(span.foreground, dark));
-            if (span.background >= 0)
-                recoloured.setBackground(colour(span.background, dark));
+            recoloured.setForeground(colour(span.foreground, dark));
             select(cursor, span.from, span.to).mergeCharFormat(recoloured);
         }
         cursor.endEditBlock();
@@ -315,11 +310,9 @@ QTextCharFormat TerminalDocument::currentFormat() const
         format.setFontUnderline(true);
     if (m_foreground >= 0) {
         format.setForeground(colour(m_foreground, m_dark));
-        format.setProperty(foregroundProperty, m_foreground + 1);
+        format.setProperty(foregroundProperty, m_foreground);
     }
-    if (m_background >= 0) {
-        format.setBackground(colour(m_background, m_dark));
-        format.setProperty(backgroundProperty, m_background + 1);
-    }
+    if (m_background >= 0)
+        format.setBackground(colour(m_background, false));
     return format;
 }

@@ -40,7 +40,7 @@ public:
     Q_INVOKABLE bool atLineStart() const;
 
     // Colour number 0-7 (black, red, green, yellow, blue, magenta, cyan, white)
-    // as shown on the light or the dark background.
+    // of text on the light or the dark background.
     static QColor colour(int index, bool dark);
 
 signals:
