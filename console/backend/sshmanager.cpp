@@ -154,6 +154,8 @@ void SSHManager::connectAndStartShell(const QString &ip, const QString &port,
     this->username = username;
     this->password = password;
     setChangedKey(QString(), 0, {});
+    if (generation != attempt)
+        return;
 
     bool isNumber = false;
     const int portNumber = port.toInt(&isNumber, 10);
