@@ -1,6 +1,7 @@
 import QtQuick 2.15
 import QtTest 1.2
 import HuskarUI.Basic 1.0
+import QmlTool 1.0
 import SSHManager 1.0
 import QmlTool 1.0
 import "qrc:/MyGlobals" 1.0
@@ -37,6 +38,8 @@ SimTestCase {
         // Answers to a test's last requests land in GlobalVars; let them in first.
         wait(300)
         HusTheme.isDark = false
+        // Host keys a test recorded, or planted, stay with that test.
+        QmlTool.wirteFile("known_hosts", "")
         GlobalVars.token = ""
         GlobalVars.accServerList = null
         GlobalVars.accInfo = null
@@ -163,6 +166,43 @@ SimTestCase {
         compare(shownStates(), ["未知", "未知"])
         var listed = done(sim.platform("/quenta/getServerList", {}, GlobalVars.token)).json.data
         compare(listed.map(function(server) { return server.serverIp }), hosts.slice(0, 2))
+    }
+
+    // A server whose key is no longer the recorded one is refused until the operator,
+    // shown the new key's fingerprint, trusts it; the attempt is then made again.
+    function test_changed_host_key_is_trusted_on_request_data() {
+        return [
+            { tag: "connection test", fromWindow: false },
+            { tag: "add-server window", fromWindow: true }
+        ]
+    }
+
+    function test_changed_host_key_is_trusted_on_request(data) {
+        var entry = "[" + hosts[0] + "]:" + sshd.port
+        var stale = "ssh-ed25519 AAAAC3NzaC1lZDI1NTE5AAAAIGQ2y0w3pTg2bmJk7FBBWnd6XTIG2Ssjs3pdPtrmQ6EV"
+        verify(QmlTool.wirteFile("known_hosts", entry + " " + stale + "\n"))
+        var page = openPage("demo", "kxt2025")
+        var owner = page
+        if (data.fromWindow) {
+            click(cell("editLink", 0))
+            owner = page.addServerWindow
+            waitForRendering(owner.contentItem)
+            click(findChild(owner.contentItem, "submitButton"))
+        } else {
+            click(cell("testLink", 0))
+        }
+        var prompt = findChild(owner, "hostKeyPrompt")
+        tryVerify(function() { return prompt.opened }, 15000)
+        compare(sshSuccess.count, 0)
+        verify(/^[0-9.]+:\d+\nSHA256:[A-Za-z0-9+\/]{43}$/.test(findChild(prompt, "fingerprintText").text),
+               findChild(prompt, "fingerprintText").text)
+        click(findChild(prompt, "trustButton"))
+        tryVerify(function() { return sshSuccess.count === 1 }, 15000)
+        verify(QmlTool.readFile("known_hosts").indexOf(stale) === -1)
+        if (data.fromWindow)
+            tryVerify(function() { return messages.texts("success").indexOf("新增服务器成功") !== -1 }, 40000)
+        else
+            tryVerify(function() { return shownStates()[0] === "成功" }, 10000)
     }
 
     // A test running when the window opens never hears of the window's shell, and the

@@ -81,7 +81,13 @@ Item {
     }
 
     function connectionFailed(error) {
+        const tested = testip;
+        const testing = tested !== -1 && !addServerWindow;
         finishTest(2);
+        if (testing) {
+            const row = user_server_list[tested];
+            hostKeyPrompt.offer(row.ip, String(row.port), function () { root.testServer(tested); });
+        }
     }
 
     function openAddServerWindow(row) {
@@ -428,6 +434,10 @@ Item {
                 }
             }
         }
+    }
+
+    HostKeyPrompt {
+        id: hostKeyPrompt
     }
 
     component Frame: Rectangle {

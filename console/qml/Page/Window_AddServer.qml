@@ -72,6 +72,7 @@ HusWindow {
             return;
         GlobalVars.notify("error", "连接服务器失败,请检查您填写的信息!");
         state = 0;
+        hostKeyPrompt.offer(serverIP, serverPort, submit);
     }
 
     // A line holding "echo" is the terminal repeating a command that prints the
@@ -222,6 +223,10 @@ HusWindow {
             objectName: "serverConsole"
             anchors.fill: parent
         }
+    }
+
+    HostKeyPrompt {
+        id: hostKeyPrompt
     }
 
     component ServerField: HusInput {
