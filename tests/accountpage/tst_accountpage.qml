@@ -3,7 +3,6 @@ import QtTest 1.2
 import HuskarUI.Basic 1.0
 import QmlTool 1.0
 import SSHManager 1.0
-import QmlTool 1.0
 import "qrc:/MyGlobals" 1.0
 import "qrc:/Page"
 import "../console/common"
