@@ -1,5 +1,6 @@
 import QtQuick 2.15
 import HuskarUI.Basic 1.0
+import Qt.labs.settings 1.1
 import "./MyGlobals" 1.0
 
 HusWindow {
@@ -37,6 +38,19 @@ HusWindow {
         anchors.fill: parent
     }
 
+    // The operator's theme, kept in the user's own settings (not in setting.ini,
+    // which holds the login keys only).
+    Settings {
+        id: appearance
+        category: "appearance"
+        property bool dark: false
+    }
+
+    Connections {
+        target: HusTheme
+        function onIsDarkChanged() { appearance.dark = HusTheme.isDark }
+    }
+
     HusMessage {
         id: message
         parent: window.captionBar
@@ -47,6 +61,7 @@ HusWindow {
     }
 
     Component.onCompleted: {
+        HusTheme.isDark = appearance.dark
         GlobalVars.main_Window = window
         GlobalVars.msg_control = message
         HusTheme.installThemePrimaryFontFamiliesBase('"Microsoft YaHei UI", BlinkMacSystemFont, "Segoe UI", Roboto')

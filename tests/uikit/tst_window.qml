@@ -62,7 +62,7 @@ Item {
         }
 
         function test_theme_button_switches_both_libraries() {
-            const button = buttonWithDescription(window.captionBar, "切换到暗色主题");
+            const button = buttonWithDescription(window.captionBar, "切换主题");
             verify(button !== null);
             const lightCaption = String(window.captionBar.color);
             mouseClick(button);
@@ -71,8 +71,15 @@ Item {
             verify(String(window.captionBar.color) !== lightCaption);
             compare(String(window.color), String(HusTheme.Primary.colorBgBase));
             compare(String(DelTheme.Primary.colorTextBase), String(HusTheme.Primary.colorTextBase));
-            mouseClick(buttonWithDescription(window.captionBar, "切换到亮色主题"));
+            mouseClick(buttonWithDescription(window.captionBar, "切换主题"));
             verify(!HusTheme.isDark);
+        }
+
+        function test_caption_buttons_show_their_tool_tip_on_hover() {
+            const button = buttonWithDescription(window.captionBar, "最小化");
+            mouseMove(button, 5, 5);
+            tryVerify(() => Array.from(button.data).some(o => o.text === "最小化" && o.visible === true),
+                      3000, "the tool tip names the button");
         }
 
         function test_updater_pieces() {

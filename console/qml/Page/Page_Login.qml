@@ -19,6 +19,14 @@ Item {
     // The service line whose URL is in use; a line is applied once per change.
     property int appliedLine: -1
 
+    // The main button and Enter in the password (or phrase) input.
+    function submit() {
+        if (mode === 0)
+            login()
+        else
+            signUp()
+    }
+
     function login() {
         GlobalVars.sendPostRequest("/login", { username: username, password: password }, function(error, answer) {
             if (error) {
@@ -96,6 +104,7 @@ Item {
             placeholderText: "密码"
             text: page.password
             onTextChanged: page.password = text
+            onAccepted: page.submit()
         }
 
         HusInput {
@@ -106,6 +115,7 @@ Item {
             placeholderText: "安全口令"
             text: page.bindqq
             onTextChanged: page.bindqq = text
+            onAccepted: page.submit()
 
             HoverHandler { id: phraseHover }
             HusToolTip {
@@ -128,7 +138,7 @@ Item {
                 type: HusButton.Type_Primary
                 text: page.mode === 0 ? "登 录" : "注 册"
                 colorBg: page.mode === 0 ? "#2A5CFF" : "#00C853"
-                onClicked: page.mode === 0 ? page.login() : page.signUp()
+                onClicked: page.submit()
             }
 
             HusButton {

@@ -2,12 +2,12 @@ import QtQuick 2.15
 import QtQuick.Controls 2.15
 import HuskarUI.Basic 1.0
 import Platform 1.0
+import "../MyGlobals" 1.0
 
 Item {
     id: root
 
     readonly property string docsUrl: Platform.defaultUrl + "/docs/#/"
-    readonly property string groupUrl: "https://qm.qq.com/q/KxtJiaoLiuQun"
 
     ShaderEffect {
         id: background
@@ -51,19 +51,20 @@ Item {
                 leftPadding: 10
 
                 AboutLine { text: "KX-T客户端插件管理工具"; font.pixelSize: 32 }
-                AboutLine { text: "作者: Vemra-墨川" }
-                AboutLine { text: "联系QQ：2875031446" }
+                AboutLine { text: "作者: " + Contacts.author }
+                AboutLine { text: "联系QQ：" + Contacts.serviceQQ }
                 AboutLine { text: "开发文档：" }
                 AboutLink { text: "<a href=\"" + root.docsUrl + "\">点击链接跳转开发文档</a>" }
                 AboutLine { text: "QQ交流群：" }
-                AboutLink { text: "<a href=\"" + root.groupUrl + "\">点击链接加入群聊【KXT交流群】</a>" }
+                AboutLink { text: "<a href=\"" + Contacts.chatGroupUrl + "\">点击链接加入群聊【KXT交流群】</a>" }
 
                 Row {
-                    AboutLine { text: "捐赠：" }
+                    AboutLine { id: donationLabel; text: "捐赠：" }
                     Image {
                         objectName: "donationCode"
-                        width: 781 * 0.67
-                        height: 646 * 0.67
+                        // Full size where it fits; narrower windows scale it down.
+                        width: Math.min(781 * 0.67, root.width - donationLabel.width - 30)
+                        height: width * 646 / 781
                         source: "qrc:/image/code.png"
                         fillMode: Image.PreserveAspectFit
                         smooth: true

@@ -105,7 +105,8 @@ Rectangle {
 
             Grid {
                 anchors.horizontalCenter: parent.horizontalCenter
-                columns: 2
+                // Two columns of cards where they fit, one on narrow windows.
+                columns: content.width >= 2 * 300 + 20 + 20 ? 2 : 1
                 spacing: 20
 
                 Repeater {

@@ -37,6 +37,7 @@ Item {
 
         function cleanup() {
             loader.source = ""
+            loader.anchors.fill = window
         }
 
         function background() {
@@ -92,7 +93,7 @@ Item {
         function test_links_open_in_browser_data() {
             return [
                 { tag: "documentation", text: "点击链接跳转开发文档", url: "https://api.kxt.example/docs/#/" },
-                { tag: "chat group", text: "点击链接加入群聊【KXT交流群】", url: "https://qm.qq.com/" }
+                { tag: "chat group", text: "点击链接加入群聊【KXT交流群】", url: "https://qm.qq.example/" }
             ]
         }
 
@@ -105,12 +106,18 @@ Item {
         }
 
         function test_lines_and_donation_code() {
-            for (const text of ["KX-T客户端插件管理工具", "作者: ", "联系QQ：", "开发文档：", "QQ交流群：", "捐赠："])
+            for (const text of ["KX-T客户端插件管理工具", "作者: Vemra", "联系QQ：123456789", "开发文档：", "QQ交流群：", "捐赠："])
                 verify(findText(text), text)
             const code = findChild(loader.item, "donationCode")
             tryCompare(code, "status", Image.Ready)
             fuzzyCompare(code.width, 523.27, 0.01)
             fuzzyCompare(code.height, 432.82, 0.01)
+            // The page area of an 800-wide window: the code shrinks to stay in view.
+            loader.anchors.fill = undefined
+            loader.width = 580
+            const right = code.mapToItem(loader.item, code.width, 0).x
+            verify(right <= loader.item.width, "code ends at " + right + " of " + loader.item.width)
+            fuzzyCompare(code.height / code.width, 646 / 781, 0.001)
         }
     }
 }

@@ -127,7 +127,7 @@ Rectangle {
             visible: control.themeButtonVisible
             height: parent.height
             iconSource: HusTheme.isDark ? HusIcon.SunOutlined : HusIcon.MoonOutlined
-            contentDescription: HusTheme.isDark ? qsTr("切换到亮色主题") : qsTr("切换到暗色主题")
+            contentDescription: qsTr("切换主题")
             onClicked: control.themeCallback()
         }
 

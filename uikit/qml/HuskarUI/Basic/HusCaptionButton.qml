@@ -24,4 +24,11 @@ HusIconButton {
         implicitHeight: 30
         color: control.colorBg
     }
+
+    HusToolTip {
+        visible: control.hovered && control.contentDescription !== ""
+        delay: 500
+        position: HusToolTip.Position_Bottom
+        text: control.contentDescription
+    }
 }
