@@ -43,7 +43,8 @@ HusWindow {
     Settings {
         id: appearance
         category: "appearance"
-        property bool dark: false
+        // Unset until the operator first switches the theme.
+        property var dark
     }
 
     Connections {
@@ -61,7 +62,8 @@ HusWindow {
     }
 
     Component.onCompleted: {
-        HusTheme.isDark = appearance.dark
+        if (appearance.dark !== undefined)
+            HusTheme.isDark = appearance.dark === true || appearance.dark === "true"
         GlobalVars.main_Window = window
         GlobalVars.msg_control = message
         HusTheme.installThemePrimaryFontFamiliesBase('"Microsoft YaHei UI", BlinkMacSystemFont, "Segoe UI", Roboto')

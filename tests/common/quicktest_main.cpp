@@ -1,8 +1,11 @@
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QQmlContext>
 #include <QQmlEngine>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QtQuickTest>
 
 #include "fixtures.h"
@@ -22,6 +25,12 @@ public slots:
         QFile::remove(QStringLiteral("known_hosts"));
         Fixtures::pointConsoleAtSimulator();
         registerConsoleTypes();
+        // The console's own settings (the theme) go to a folder of this run, never
+        // to the user's, and start empty every run.
+        QCoreApplication::setOrganizationName(QStringLiteral("Vemra"));
+        QCoreApplication::setOrganizationDomain(QStringLiteral("test.kxt.example"));
+        QSettings::setDefaultFormat(QSettings::IniFormat);
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
     }
 
     void qmlEngineAvailable(QQmlEngine *engine)
@@ -35,6 +44,9 @@ public slots:
         }
         engine->rootContext()->setContextProperty(QStringLiteral("fixture"), fixture);
     }
+
+private:
+    QTemporaryDir settingsDir;
 };
 
 QUICK_TEST_MAIN_WITH_SETUP(kxt, Setup)
