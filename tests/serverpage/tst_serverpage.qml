@@ -170,6 +170,26 @@ ServerPageCase {
         verify(!item("javaButton").visible)
     }
 
+    // A lost shell (a dead link reports like a closed session) offers "重新连接", which
+    // logs in again with the same details and keeps what the console showed.
+    function test_reconnect_after_the_link_is_lost() {
+        openReadyPage(servers[0])
+        var output = item("serverConsole").outputArea
+        function shownLines() {
+            return output.getText(0, output.length).replace(/\u2029/g, "\n").split("\n")
+        }
+        tryVerify(function() { return shownLines().length > 1 }, 10000, "the console shows the login")
+        // Whole lines: a status line may take over an unfinished prompt line.
+        var before = shownLines().slice(0, -1)
+        verify(!item("reconnectButton").visible)
+        SSHManager.disconnectFromServer()
+        tryVerify(function() { return item("reconnectButton").visible }, 5000)
+        press("reconnectButton")
+        tryVerify(function() { return !item("reconnectButton").visible }, 20000, "not connected again")
+        compare(page.page_state, 1)
+        compare(shownLines().slice(0, before.length), before, "the earlier text stays")
+    }
+
     // The page reports its own transfers' failures; the queue's stay off its bar and messages.
     function test_transfer_failures() {
         openReadyPage(servers[0])

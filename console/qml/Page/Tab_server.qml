@@ -20,6 +20,8 @@ Item {
 
     // 0 loading, 1 ready (the gateway answered), 2 SSH connection failed.
     property int page_state: 0
+    // The ready page's shell was lost; "重新连接" is offered.
+    property bool linkLost: false
     // "undefine" (not known yet), "noinstall" or the installed version.
     property string kxt_version_ready: "undefine"
     property string java_p_version_ready: "undefine"
@@ -95,12 +97,26 @@ Item {
     }
 
     function connectionSuccess() {
+        linkLost = false;
         GlobalVars.sshConnectServer = server_ip;
         getServerPluginsState();
     }
 
     function connectionFailed(error) {
+        // A failed reconnect keeps the console and its text, with the button to try again.
+        if (page_state === 1 && linkLost)
+            return;
         page_state = 2;
+    }
+
+    // The shell went away under a ready page (a dead link or a closed session).
+    function shellDisconnected() {
+        if (page_state === 1)
+            linkLost = true;
+    }
+
+    function reconnect() {
+        SSHManager.connectAndStartShell(server_ip, server_port, server_user, server_passwd);
     }
 
     function consoleOutput(msg) {
@@ -316,6 +332,7 @@ Item {
         SSHManager.connectionSuccess.connect(connectionSuccess);
         SSHManager.connectionFailed.connect(connectionFailed);
         SSHManager.shellOutput.connect(consoleOutput);
+        SSHManager.disconnected.connect(shellDisconnected);
         FileTransfer.downloadCompleted.connect(downloadCompleted);
         FileTransfer.downloadProgressChanged.connect(downloadProgressChanged);
         FileTransfer.uploadCompleted.connect(uploadCompleted);
@@ -327,6 +344,7 @@ Item {
         SSHManager.connectionSuccess.disconnect(connectionSuccess);
         SSHManager.connectionFailed.disconnect(connectionFailed);
         SSHManager.shellOutput.disconnect(consoleOutput);
+        SSHManager.disconnected.disconnect(shellDisconnected);
         FileTransfer.downloadCompleted.disconnect(downloadCompleted);
         FileTransfer.downloadProgressChanged.disconnect(downloadProgressChanged);
         FileTransfer.uploadCompleted.disconnect(uploadCompleted);
@@ -567,6 +585,17 @@ Item {
                     id: serverConsole
                     objectName: "serverConsole"
                     anchors.fill: parent
+                }
+
+                HusButton {
+                    objectName: "reconnectButton"
+                    anchors.top: parent.top
+                    anchors.right: parent.right
+                    anchors.margins: 10
+                    visible: tabServer.linkLost
+                    type: HusButton.Type_Primary
+                    text: "重新连接"
+                    onClicked: tabServer.reconnect()
                 }
             }
         }
