@@ -9,7 +9,7 @@ def driver(name, given=None):
     """The driver program `name`: the path given (the test command passes the one it
     built), else the one in the build folder, brought up to date with scripts/build."""
     if given:
-        return given
+        return os.path.abspath(given)
     subprocess.run([os.path.join(TOP, "scripts", "build"), name], check=True, stdout=subprocess.DEVNULL)
     build = os.environ.get("KXT_BUILD_DIR", os.path.join(TOP, "build"))
     return os.path.join(build, "bin", name)

@@ -4,12 +4,12 @@
 #include <QFont>
 #include <QTextBlock>
 #include <QTextDocument>
-#include <QVector>
 
 namespace {
 
-// Which colour number a format's text was given, so a theme switch can
-// recolour it. Backgrounds keep their colours: text on them stays as readable.
+// Which colour number a format's text was given; the window gets the colour
+// of the theme in force. Backgrounds keep their colours: text on them stays as
+// readable.
 const int foregroundProperty = QTextFormat::UserProperty + 1;
 
 // Longer parameter lists and titles are no sequence any program sends; past
@@ -29,6 +29,12 @@ QTextCursor &select(QTextCursor &cursor, int from, int to)
 TerminalDocument::TerminalDocument(QObject *parent)
     : QObject(parent)
 {
+    // A log is never undone; the history would only grow.
+    m_lines.setUndoRedoEnabled(false);
+    m_lines.setMaximumBlockCount(m_maximumLines);
+    m_showTimer.setSingleShot(true);
+    m_showTimer.setInterval(0);
+    connect(&m_showTimer, &QTimer::timeout, this, &TerminalDocument::showWindow);
 }
 
 QColor TerminalDocument::colour(int index, bool dark)
@@ -42,7 +48,7 @@ QColor TerminalDocument::colour(int index, bool dark)
     return QColor(QLatin1String((dark ? onDark : light)[index & 7]));
 }
 
-QTextDocument *TerminalDocument::textDocument() const
+QTextDocument *TerminalDocument::viewDocument() const
 {
     return m_document ? m_document->textDocument() : nullptr;
 }
@@ -52,12 +58,9 @@ void TerminalDocument::setDocument(QQuickTextDocument *document)
     if (document == m_document)
         return;
     m_document = document;
-    if (QTextDocument *doc = textDocument()) {
-        // A log is never undone; the history would only grow.
-        doc->setUndoRedoEnabled(false);
-        doc->setMaximumBlockCount(m_maximumLines);
-    }
-    m_column = m_margin = 0;
+    if (QTextDocument *view = viewDocument())
+        view->setUndoRedoEnabled(false);
+    showWindow();
     emit documentChanged();
 }
 
@@ -66,8 +69,13 @@ void TerminalDocument::setMaximumLines(int lines)
     if (lines == m_maximumLines)
         return;
     m_maximumLines = lines;
-    if (QTextDocument *doc = textDocument())
-        doc->setMaximumBlockCount(lines);
+    const int before = lineCount();
+    m_lines.setMaximumBlockCount(lines);
+    if (lineCount() != before) {
+        m_firstLine = qMax(0, m_firstLine - (before - lineCount()));
+        emit lineCountChanged();
+        m_showTimer.start();
+    }
     emit maximumLinesChanged();
 }
 
@@ -76,42 +84,82 @@ void TerminalDocument::setDark(bool dark)
     if (dark == m_dark)
         return;
     m_dark = dark;
-    if (QTextDocument *doc = textDocument()) {
-        struct Span { int from, to, foreground; };
-        QVector<Span> spans;
-        for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
-            for (auto it = block.begin(); !it.atEnd(); ++it) {
-                const QTextFragment fragment = it.fragment();
-                if (fragment.charFormat().hasProperty(foregroundProperty))
-                    spans.append({fragment.position(), fragment.position() + fragment.length(),
-                                  fragment.charFormat().intProperty(foregroundProperty)});
-            }
-        }
-        QTextCursor cursor(doc);
-        cursor.beginEditBlock();
-        for (const Span &span : spans) {
-            QTextCharFormat recoloured;
-            recoloured.setForeground(colour(span.foreground, dark));
-            select(cursor, span.from, span.to).mergeCharFormat(recoloured);
-        }
-        cursor.endEditBlock();
-    }
+    showWindow();
     emit darkChanged();
+}
+
+void TerminalDocument::setWindowLines(int lines)
+{
+    lines = qMax(1, lines);
+    if (lines == m_windowLines)
+        return;
+    m_windowLines = lines;
+    showWindow();
+}
+
+void TerminalDocument::setFrozen(bool frozen)
+{
+    if (frozen == m_frozen)
+        return;
+    m_frozen = frozen;
+    if (!frozen)
+        m_showTimer.start();
+    emit frozenChanged();
+}
+
+void TerminalDocument::scrollTo(int line)
+{
+    const int last = qMax(0, lineCount() - m_windowLines);
+    m_firstLine = qBound(0, line, last);
+    m_following = m_firstLine == last;
+    showWindow();
+}
+
+QString TerminalDocument::plainText() const
+{
+    return m_lines.toPlainText();
+}
+
+void TerminalDocument::showWindow()
+{
+    m_showTimer.stop();
+    QTextDocument *view = viewDocument();
+    if (!view || m_frozen)
+        return;
+    const int last = qMax(0, lineCount() - m_windowLines);
+    m_following = m_following || m_firstLine >= last;
+    m_firstLine = m_following ? last : m_firstLine;
+
+    QTextCursor out(view);
+    out.beginEditBlock();
+    out.select(QTextCursor::Document);
+    out.removeSelectedText();
+    QTextBlock line = m_lines.findBlockByNumber(m_firstLine);
+    for (int i = 0; i < m_windowLines && line.isValid(); ++i, line = line.next()) {
+        if (i > 0)
+            out.insertBlock(QTextBlockFormat(), QTextCharFormat());
+        for (auto it = line.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            QTextCharFormat format = fragment.charFormat();
+            if (format.hasProperty(foregroundProperty))
+                format.setForeground(colour(format.intProperty(foregroundProperty), m_dark));
+            out.insertText(fragment.text(), format);
+        }
+    }
+    out.endEditBlock();
+    emit windowChanged();
 }
 
 bool TerminalDocument::atLineStart() const
 {
-    const QTextDocument *doc = textDocument();
-    return !doc || doc->lastBlock().length() <= 1;
+    return m_lines.lastBlock().length() <= 1;
 }
 
 void TerminalDocument::write(const QString &text, const QString &margin)
 {
-    QTextDocument *doc = textDocument();
-    if (!doc)
-        return;
-    m_cursor = QTextCursor(doc);
-    // One change for the whole piece: the view lays out and repaints once.
+    const int before = lineCount();
+    m_newLines = 0;
+    m_cursor = QTextCursor(&m_lines);
     m_cursor.beginEditBlock();
     if (!margin.isEmpty() && atLineStart()) {
         m_cursor.movePosition(QTextCursor::End);
@@ -121,8 +169,19 @@ void TerminalDocument::write(const QString &text, const QString &margin)
     for (const QChar c : text)
         feed(c);
     flush();
+    // Lines past the limit go from the top here.
     m_cursor.endEditBlock();
     m_cursor = QTextCursor();
+
+    const int dropped = before + m_newLines - lineCount();
+    if (m_following || m_firstLine < dropped)
+        m_showTimer.start();
+    if (!m_following && dropped > 0) {
+        m_firstLine = qMax(0, m_firstLine - dropped);
+        emit windowChanged();
+    }
+    if (lineCount() != before)
+        emit lineCountChanged();
 }
 
 void TerminalDocument::feed(QChar c)
@@ -231,6 +290,7 @@ void TerminalDocument::newLine()
     flush();
     m_cursor.movePosition(QTextCursor::End);
     m_cursor.insertBlock(QTextBlockFormat(), QTextCharFormat());
+    ++m_newLines;
     m_column = m_margin = 0;
 }
 
@@ -308,10 +368,8 @@ QTextCharFormat TerminalDocument::currentFormat() const
         format.setFontItalic(true);
     if (m_underline)
         format.setFontUnderline(true);
-    if (m_foreground >= 0) {
-        format.setForeground(colour(m_foreground, m_dark));
+    if (m_foreground >= 0)
         format.setProperty(foregroundProperty, m_foreground);
-    }
     if (m_background >= 0)
         format.setBackground(colour(m_background, false));
     return format;

@@ -6,15 +6,19 @@
 #include <QString>
 #include <QTextCharFormat>
 #include <QTextCursor>
+#include <QTextDocument>
+#include <QTimer>
 
-class QTextDocument;
-
-// Writes a shell's output into a Qt Quick text area the way a terminal shows
-// it, as far as a text view can: a carriage return goes back to the start of
-// the line and what follows overwrites it, backspace steps back, "erase in
-// line" erases, line feed starts a new line. Colour and style sequences become
-// character formats; every other escape sequence is dropped. Only the newest
-// maximumLines lines are kept, so writing costs the same however much was
+// Writes a shell's output the way a terminal shows it, as far as a text view
+// can: a carriage return goes back to the start of the line and what follows
+// overwrites it, backspace steps back, "erase in line" erases, line feed starts
+// a new line. Colour and style sequences become character formats; every other
+// escape sequence is dropped. Only the newest maximumLines lines are kept.
+//
+// The lines live in a document of this object's own. The Qt Quick text area
+// given as `document` shows a window of windowLines of them: the newest while
+// following, else the ones scrolled to. A text item lays out and draws all it
+// holds, so a window keeps the cost of an append the same however much was
 // shown before.
 class TerminalDocument : public QObject
 {
@@ -22,6 +26,12 @@ class TerminalDocument : public QObject
     Q_PROPERTY(QQuickTextDocument *document READ document WRITE setDocument NOTIFY documentChanged)
     Q_PROPERTY(int maximumLines READ maximumLines WRITE setMaximumLines NOTIFY maximumLinesChanged)
     Q_PROPERTY(bool dark READ dark WRITE setDark NOTIFY darkChanged)
+    Q_PROPERTY(int windowLines READ windowLines WRITE setWindowLines NOTIFY windowChanged)
+    Q_PROPERTY(int lineCount READ lineCount NOTIFY lineCountChanged)
+    Q_PROPERTY(int firstLine READ firstLine NOTIFY windowChanged)
+    Q_PROPERTY(bool following READ following NOTIFY windowChanged)
+    // While set (the operator is selecting), the view keeps what it shows.
+    Q_PROPERTY(bool frozen READ frozen WRITE setFrozen NOTIFY frozenChanged)
 public:
     explicit TerminalDocument(QObject *parent = nullptr);
 
@@ -32,12 +42,23 @@ public:
     bool dark() const { return m_dark; }
     // Recolours what is shown already, too.
     void setDark(bool dark);
+    int windowLines() const { return m_windowLines; }
+    void setWindowLines(int lines);
+    int lineCount() const { return m_lines.blockCount(); }
+    int firstLine() const { return m_firstLine; }
+    bool following() const { return m_following; }
+    bool frozen() const { return m_frozen; }
+    void setFrozen(bool frozen);
 
     // margin goes first when text starts a line; carriage return, backspace
     // and erasing stop at it, so a progress line that rewrites itself keeps it.
     Q_INVOKABLE void write(const QString &text, const QString &margin = QString());
     // True while the line being written holds nothing yet.
     Q_INVOKABLE bool atLineStart() const;
+    // Shows the window from line on; at the newest lines it follows them again.
+    Q_INVOKABLE void scrollTo(int line);
+    // Every line kept, shown or not.
+    Q_INVOKABLE QString plainText() const;
 
     // Colour number 0-7 (black, red, green, yellow, blue, magenta, cyan, white)
     // of text on the light or the dark background.
@@ -47,11 +68,15 @@ signals:
     void documentChanged();
     void maximumLinesChanged();
     void darkChanged();
+    void windowChanged();
+    void lineCountChanged();
+    void frozenChanged();
 
 private:
     enum class State { Text, Escape, Csi, Osc, OscEscape, Charset };
 
-    QTextDocument *textDocument() const;
+    QTextDocument *viewDocument() const;
+    void showWindow();
     void feed(QChar c);
     void flush();
     void newLine();
@@ -63,6 +88,14 @@ private:
     QPointer<QQuickTextDocument> m_document;
     int m_maximumLines = 10000;
     bool m_dark = false;
+
+    QTextDocument m_lines;
+    int m_windowLines = 50;
+    int m_firstLine = 0;
+    bool m_following = true;
+    bool m_frozen = false;
+    // Writes come in bursts; the window is copied once after them.
+    QTimer m_showTimer;
 
     // Where the next character goes: a column of the document's last block.
     int m_column = 0;
@@ -80,4 +113,5 @@ private:
 
     // Open for the length of one write.
     QTextCursor m_cursor;
+    int m_newLines = 0;
 };

@@ -34,8 +34,10 @@ Item {
             SSHManager.disconnectFromServer();
         }
 
-        // What the operator sees, one line per line; trailing blanks go.
+        // What the operator sees, one line per line; trailing blanks go. The
+        // view takes up what was written once the writer's turn is over.
         function shown() {
+            wait(0);
             return view.outputArea.getText(0, view.outputArea.length)
                 .replace(/[\u2028\u2029]/g, "\n").replace(/ +\n/g, "\n").replace(/\s+$/, "");
         }
@@ -76,6 +78,7 @@ Item {
             for (let i = 0; i < data.chunks.length; ++i)
                 view.appendOutput(data.chunks[i]);
             compare(shown(), ready + "\n" + data.shown);
+            compare(view.plainText().replace(/ +\n/g, "\n").trim(), shown());
             if (data.html)
                 verify(data.html.test(view.outputArea.text), view.outputArea.text);
         }
@@ -89,6 +92,7 @@ Item {
         }
 
         function colours() {
+            wait(0);
             const found = view.outputArea.text.match(/color:#[0-9a-f]{6}/g) || [];
             return found.map(function (c) { return c.substr(6); });
         }
@@ -123,13 +127,39 @@ Item {
             verify(/<p[^>]*>plain<\/p>/.test(view.outputArea.text), view.outputArea.text);
         }
 
-        function test_newest_text_in_view_unless_selecting() {
-            for (let i = 0; i < 40; ++i)
-                view.appendOutput("line " + i + "\n");
-            compare(view.outputArea.cursorPosition, view.outputArea.length);
-            view.outputArea.select(0, 5);
+        function lines() {
+            return shown().split("\n");
+        }
+
+        // The view holds the newest lines at its bottom edge, all of them kept
+        // behind it; a wheel turn scrolls back and the view stays there while
+        // output goes on, as it does while the operator selects.
+        function test_view_shows_a_window_of_the_kept_lines() {
+            let text = "";
+            for (let i = 1; i <= 300; ++i)
+                text += "line " + i + "\n";
+            view.appendOutput(text);
+            const area = view.outputArea;
+            compare(lines().slice(-1)[0], "line 300");
+            verify(lines().length < 100, lines().length);
+            compare(area.y + area.height, area.parent.height);
+            compare(view.plainText().split("\n").length, 302);
+
+            const top = lines()[0];
+            mouseWheel(area, area.width / 2, area.parent.height / 2, 0, 120);
+            const scrolled = lines();
+            compare(scrolled[3], top);
+            compare(area.y, 0);
             view.appendOutput("more\n");
-            compare(view.outputArea.selectedText, ready.substr(0, 5));
+            compare(lines(), scrolled);
+            mouseWheel(area, area.width / 2, area.parent.height / 2, 0, -240);
+            compare(lines().slice(-1)[0], "> more");
+
+            area.select(0, 4);
+            view.appendOutput("held\n");
+            compare(area.selectedText, "line");
+            area.deselect();
+            compare(lines().slice(-1)[0], "> held");
         }
 
         // Driven by the real manager; nothing needs to be open for these. The

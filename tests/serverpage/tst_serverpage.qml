@@ -174,9 +174,8 @@ ServerPageCase {
     // logs in again with the same details and keeps what the console showed.
     function test_reconnect_after_the_link_is_lost() {
         openReadyPage(servers[0])
-        var output = item("serverConsole").outputArea
         function shownLines() {
-            return output.getText(0, output.length).replace(/\u2029/g, "\n").split("\n")
+            return item("serverConsole").plainText().split("\n")
         }
         tryVerify(function() { return shownLines().length > 1 }, 10000, "the console shows the login")
         // Whole lines: a status line may take over an unfinished prompt line.

@@ -19,7 +19,12 @@ Item {
     readonly property int columns: Math.max(1, Math.floor(
         (output.width - output.leftPadding - output.rightPadding) / metrics.characterWidth))
     readonly property int rows: Math.max(1, Math.floor(
-        (scroll.height - output.topPadding - output.bottomPadding) / metrics.lineSpacing))
+        (screen.height - output.topPadding - output.bottomPadding) / metrics.lineSpacing))
+
+    // Every line kept, also those scrolled out of the view.
+    function plainText() {
+        return terminal.plainText();
+    }
 
     // Nothing to add here: the manager writes its own green line into the stream.
     function connectionSuccess() {
@@ -50,7 +55,7 @@ Item {
     }
 
     function sendTerminalSize() {
-        if (output.width > 0 && scroll.height > 0)
+        if (output.width > 0 && screen.height > 0)
             SSHManager.setTerminalSize(columns, rows);
     }
 
@@ -80,6 +85,9 @@ Item {
         id: terminal
         document: output.textDocument
         dark: HusTheme.isDark
+        // A line more at each edge: the screen may cut one.
+        windowLines: root.rows + 2
+        frozen: output.selectionStart !== output.selectionEnd
     }
 
     FontMetrics {
@@ -89,15 +97,21 @@ Item {
         readonly property real characterWidth: advanceWidth("abcdefghijklmnopqrstuvwxyz0123456789") / 36
     }
 
-    ScrollView {
-        id: scroll
+    // The text area holds only the window of lines TerminalDocument gives it:
+    // the newest ones stand at the bottom, lines scrolled to at the top.
+    Rectangle {
+        id: screen
         anchors.fill: parent
         anchors.margins: 10
         anchors.bottomMargin: 46
+        color: HusTheme.isDark ? "#2d2d2d" : "#f5f5f5"
+        radius: 4
         clip: true
 
         TextArea {
             id: output
+            width: parent.width - bar.width
+            y: terminal.following ? Math.min(0, screen.height - height) : 0
             readOnly: true
             selectByMouse: true
             textFormat: TextEdit.RichText
@@ -105,26 +119,43 @@ Item {
             font.pixelSize: 14
             font.family: HusTheme.Primary.fontPrimaryFamily
             color: HusTheme.Primary.colorTextBase
-            background: Rectangle {
-                color: HusTheme.isDark ? "#2d2d2d" : "#f5f5f5"
-                radius: 4
-            }
+            background: null
+        }
 
-            // Keeps the newest text in view, unless the operator is selecting
-            // something to copy.
-            onTextChanged: {
-                if (length > 0 && selectionStart === selectionEnd)
-                    cursorPosition = length;
+        HusScrollBar {
+            id: bar
+            anchors.top: parent.top
+            anchors.right: parent.right
+            anchors.bottom: parent.bottom
+            orientation: Qt.Vertical
+            size: Math.min(1, terminal.windowLines / Math.max(1, terminal.lineCount))
+            position: terminal.firstLine / Math.max(1, terminal.lineCount)
+            onPositionChanged: {
+                if (pressed)
+                    root.scrollTo(Math.round(position * terminal.lineCount));
+            }
+        }
+
+        WheelHandler {
+            // Three lines a notch.
+            onWheel: function (event) {
+                root.scrollTo(terminal.firstLine - Math.round(event.angleDelta.y / 40));
             }
         }
     }
 
+    // A selection holds the view still; moving it lets go of the selection.
+    function scrollTo(line) {
+        output.deselect();
+        terminal.scrollTo(line);
+    }
+
     HusInput {
         id: input
-        width: scroll.width
-        anchors.top: scroll.bottom
+        width: screen.width
+        anchors.top: screen.bottom
         anchors.topMargin: 6
-        anchors.horizontalCenter: scroll.horizontalCenter
+        anchors.horizontalCenter: screen.horizontalCenter
         iconSource: HusIcon.ForwardOutlined
         iconPosition: HusInput.Position_Left
         placeholderText: "这里可以输入服务器命令"
