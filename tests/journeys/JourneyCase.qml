@@ -1,0 +1,217 @@
+import QtQuick 2.15
+import QtTest 1.2
+import HuskarUI.Basic 1.0
+import QmlTool 1.0
+import Desktop 1.0
+import "qrc:/MyGlobals" 1.0
+import "../console/common"
+import "../common/Items.js" as Items
+
+// An operator at the console: its own main window, acted on only through what its
+// windows show (a click on a text, typing into an input found by its placeholder,
+// Esc), with the simulator and the sandboxed servers at hand to check where each
+// action lands. With KXT_WALKTHROUGH_DIR set, every step leaves a picture there.
+SimTestCase {
+    id: journey
+    when: windowShown
+
+    property var main: null
+    // Every notice of the message bar, oldest first: {text, type}.
+    property var notices: []
+    property int noticesSeen: 0
+    readonly property var hosts: fixture.sim.gateway_hosts
+    readonly property var sshd: fixture.sshd
+    readonly property string pictures: Desktop.env("KXT_WALKTHROUGH_DIR")
+    readonly property bool dark: Desktop.env("KXT_WALKTHROUGH_THEME") === "dark"
+    property int pictureCount: 0
+
+    Connections {
+        target: GlobalVars.msg_control
+        ignoreUnknownSignals: true
+        function onCountChanged() {
+            const bar = GlobalVars.msg_control
+            if (bar.count > journey.noticesSeen) {
+                const notice = bar.get(bar.count - 1)
+                journey.notices = journey.notices.concat([{ text: notice.message, type: notice.type }])
+            }
+            journey.noticesSeen = bar.count
+        }
+    }
+
+    function cleanup() {
+        if (main)
+            main.destroy()
+        main = null
+    }
+
+    // The console as started: login page, an empty setting.ini, the walkthrough's theme.
+    function start() {
+        QmlTool.wirteFile("setting.ini", "")
+        notices = []
+        noticesSeen = 0
+        const component = Qt.createComponent("qrc:/main.qml")
+        compare(component.status, Component.Ready, component.errorString())
+        main = component.createObject(null)
+        waitText(main, "登录您的KX-T账号")
+        if (dark !== HusTheme.isDark)
+            click(main, "theme", function (item) { return item.iconSource === HusIcon.MoonOutlined })
+        snap(main, "login")
+    }
+
+    // The visible window titled `title`, the newest when there are several.
+    function windowTitled(title, timeout) {
+        let found = null
+        tryVerify(function () {
+            const shown = Desktop.windows().filter(function (w) { return w.title === title })
+            found = shown.length > 0 ? shown[shown.length - 1] : null
+            return found !== null
+        }, timeout || 20000, "no window " + title)
+        return found
+    }
+
+    function gone(win) {
+        tryVerify(function () { return Desktop.windows().indexOf(win) < 0 }, 10000, "a window stayed open")
+    }
+
+    // Visible, and its centre inside the window and every clipping item above it.
+    function reachable(win, item) {
+        if (!item.visible || item.opacity === 0 || item.width <= 0 || item.height <= 0)
+            return false
+        for (let above = item; above; above = above.parent) {
+            if (above.opacity === 0)
+                return false
+            if (above.clip || above === win.contentItem) {
+                const at = item.mapToItem(above, item.width / 2, item.height / 2)
+                if (at.x < 0 || at.y < 0 || at.x > above.width || at.y > above.height)
+                    return false
+            }
+        }
+        return true
+    }
+
+    function shows(win, text) {
+        return Items.first(win.contentItem, function (item) {
+            return item.text !== undefined && String(item.text) === text && reachable(win, item)
+        })
+    }
+
+    // Each control once: a label inside a control showing the same text is not counted.
+    function shownAll(win, text) {
+        const found = Items.all(win.contentItem, function (item) {
+            return item.text !== undefined && String(item.text) === text && reachable(win, item)
+        })
+        return found.filter(function (item) {
+            for (let above = item.parent; above; above = above.parent) {
+                if (found.indexOf(above) >= 0)
+                    return false
+            }
+            return true
+        })
+    }
+
+    function waitText(win, text, timeout) {
+        let item = null
+        tryVerify(function () { return (item = shows(win, text)) !== null }, timeout || 20000, "not shown: " + text)
+        return item
+    }
+
+    function noText(win, text) {
+        compare(shows(win, text), null, text + " is still shown")
+    }
+
+    // Items move while layouts settle: a click waits for a frame drawn after the item showed.
+    function settle(win) {
+        let drawn = false
+        const mark = function () { drawn = true }
+        win.frameSwapped.connect(mark)
+        win.update()
+        tryVerify(function () { return drawn }, 5000, "the window did not draw")
+        win.frameSwapped.disconnect(mark)
+    }
+
+    // A click on the text shown, or on the first reachable item `test` accepts.
+    function click(win, text, test) {
+        let item = null
+        const match = test || function (it) { return it.text !== undefined && String(it.text) === text }
+        tryVerify(function () {
+            item = Items.first(win.contentItem, function (it) { return match(it) && reachable(win, it) })
+            return item !== null
+        }, 20000, "nothing to click: " + text)
+        settle(win)
+        mouseMove(item)
+        mouseClick(item)
+        return item
+    }
+
+    function activate(win) {
+        if (Desktop.hasKeyboard(win))
+            return
+        win.requestActivate()
+        tryVerify(function () { return Desktop.hasKeyboard(win) }, 5000, "the window did not take the keyboard")
+    }
+
+    // Types over what the input (found by its placeholder, or by `test`) holds.
+    function typeInto(win, placeholder, text, test) {
+        activate(win)
+        const input = click(win, placeholder, test || function (it) { return it.placeholderText === placeholder })
+        keyClick(Qt.Key_A, Qt.ControlModifier)
+        for (let i = 0; i < text.length; ++i) {
+            activate(win)
+            if (text[i] === "\n")
+                keyClick(Qt.Key_Return)
+            else
+                keyClick(text[i])
+        }
+        compare(input.text, text, "typed into " + placeholder)
+        return input
+    }
+
+    function pressEsc(win) {
+        activate(win)
+        keyClick(Qt.Key_Escape)
+    }
+
+    function noticeCount(text) {
+        return notices.filter(function (n) { return n.text === text }).length
+    }
+
+    // Waits until the message bar has shown `text` `times` times in this journey.
+    function waitMessage(text, timeout, times) {
+        tryVerify(function () { return noticeCount(text) >= (times || 1) }, timeout || 20000,
+                  "no message " + text + "; shown: " + JSON.stringify(notices.map(function (n) { return n.text })))
+    }
+
+    function errors() {
+        return notices.filter(function (n) { return n.type === HusMessage.Type_Error }).map(function (n) { return n.text })
+    }
+
+    // Opens a server's page from the side menu (pages show the address too) and waits
+    // until its gateway answered.
+    function openServer(host) {
+        const menu = Items.first(main.contentItem, function (it) { return it.objectName === "sideMenu" })
+        const entry = function (it) { return String(it.text) === host && Items.first(menu, function (m) { return m === it }) !== null }
+        if (!Items.first(menu, function (it) { return entry(it) && reachable(main, it) }))
+            click(main, "我的服务器")
+        click(main, host, entry)
+        waitText(main, "服务器IP:", 30000)
+    }
+
+    function serverFile(host, path) {
+        return QmlTool.readFile(fixture.sim.roots[host] + path)
+    }
+
+    function platform(path, body, token) {
+        const answer = done(sim.platform(path, body, token))
+        compare(answer.status, 200, path + ": " + answer.text)
+        return answer.json
+    }
+
+    function snap(win, name) {
+        if (pictures === "")
+            return
+        settle(win)
+        pictureCount += 1
+        const file = pictures + "/" + (pictureCount < 10 ? "0" : "") + pictureCount + "-" + name + (dark ? "-dark" : "") + ".png"
+        verify(Desktop.save(win, file), file)
+    }
+}

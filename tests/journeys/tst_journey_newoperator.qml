@@ -1,0 +1,62 @@
+import QtQuick 2.15
+
+// A new operator signs up, logs in, registers a fresh server (the gateway installer
+// runs over SSH), opens its page and deploys the framework, the Java plugins and Java.
+JourneyCase {
+    name: "NewOperator"
+
+    function test_sign_up_add_a_server_and_deploy() {
+        resetSimulator()
+        const versions = platform("/quenta/getversion", {})
+        const host = hosts[2]
+        const account = { name: uniqueName("op"), password: "pw-" + Date.now() }
+        start()
+        click(main, "点击注册")
+        typeInto(main, "账号", account.name)
+        typeInto(main, "密码", account.password)
+        typeInto(main, "安全口令", "phrase")
+        click(main, "注 册")
+        waitMessage("注册成功")
+        click(main, "登 录")
+        waitMessage("登录成功")
+        snap(main, "home")
+
+        click(main, "个人中心")
+        click(main, "新增服务器")
+        const adding = windowTitled("新增服务器")
+        typeInto(adding, "请输入 IP 地址", host)
+        typeInto(adding, "请输入端口号", String(sshd.port))
+        typeInto(adding, "请输入服务器用户名", sshd.user)
+        typeInto(adding, "请输入服务器密码", sshd.password)
+        snap(adding, "add-server")
+        const seq = logSeq()
+        click(adding, "添加")
+        waitMessage("新增服务器成功", 60000)
+        gone(adding)
+        compare(waitForRequest(seq, "/quenta/addServer").body,
+                { ip: host, port: String(sshd.port), username: sshd.user, password: sshd.password })
+        verify(serverFile(host, "/root/sh").indexOf("Tolvaren_Service_Success") >= 0, "the installer ran in the server")
+        compare(done(sim.request("POST", "http://" + host + ":" + fixture.sim.gateway_port + "/api/hello", {})).json.host, host)
+        waitMessage("操作服务器成功!")
+
+        openServer(host)
+        snap(main, "server-page")
+        tryVerify(function () { return shownAll(main, "未安装").length === 3 }, 20000, "three components to install")
+        const rows = [
+            { button: "安装KX-T插件", version: versions.kxtVer, file: "/kx_t/version" },
+            { button: "安装JAVA插件", version: versions.jarVer, file: "/java_plugin/version" },
+            { button: "安装JAVA", version: "1.8.0_392", file: "/usr/lib/jvm/jre/release" }
+        ]
+        rows.forEach(function (row) {
+            click(main, row.button)
+            waitText(main, row.version, 90000)
+            verify(serverFile(host, row.file).indexOf(row.version) >= 0, row.file)
+        })
+        const offers = ["安装KX-T插件", "更新KX-T插件", "安装JAVA插件", "更新JAVA插件", "安装JAVA", "未安装"]
+        offers.forEach(function (text) { noText(main, text) })
+        verify(serverFile(host, "/root/run").indexOf("cd /java_plugin") >= 0, "the start script runs the Java plugins")
+        snap(main, "server-deployed")
+        compare(errors(), [])
+    }
+
+}
