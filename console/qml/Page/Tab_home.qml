@@ -80,8 +80,10 @@ Item {
         id: termsPopup
         objectName: "termsPopup"
         parent: Overlay.overlay
-        width: 800
-        height: 660
+        // Smaller windows than the default get a smaller popup with the window's
+        // edges still in sight.
+        width: Math.min(800, parent.width - 40)
+        height: Math.min(660, parent.height - 40)
         x: (parent.width - width) / 2
         y: (parent.height - height) / 2
         closePolicy: Popup.NoAutoClose
@@ -107,7 +109,7 @@ Item {
                 Text {
                     id: termsText
                     objectName: "termsText"
-                    width: 780
+                    width: Math.min(780, termsView.width)
                     topPadding: 10
                     leftPadding: 10
                     wrapMode: Text.WordWrap
