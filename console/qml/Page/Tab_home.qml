@@ -109,7 +109,7 @@ Item {
                 Text {
                     id: termsText
                     objectName: "termsText"
-                    width: Math.min(780, termsView.width)
+                    width: Math.min(780, termsView.width - 20)
                     topPadding: 10
                     leftPadding: 10
                     wrapMode: Text.WordWrap
