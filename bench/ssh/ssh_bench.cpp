@@ -31,6 +31,7 @@ int shell(const QStringList &args)
     const QString end = QStringLiteral("end_4");
     QString tail;
     bool started = false;
+    bool finished = false;
     qint64 bytes = 0;
     QElapsedTimer clock;
 
@@ -42,27 +43,35 @@ int shell(const QStringList &args)
         out << "connection failed: " << error << Qt::endl;
         QCoreApplication::exit(1);
     });
-    QObject::connect(&manager, &SSHManager::shellOutput, [&](const QString &chunk) {
-        const QString window = tail + chunk;
-        if (!started) {
-            const int at = window.indexOf(start);
-            if (at >= 0) {
-                started = true;
-                clock.start();
-                // Counted from after the marker's line feed.
-                bytes = window.size() - at - start.size() - 1;
-            }
-        } else {
-            bytes += chunk.size();
-            const int at = window.indexOf(end);
-            if (at >= 0) {
-                bytes -= window.size() - at;
-                const double seconds = clock.nsecsElapsed() / 1e9;
-                out << bytes << ' ' << seconds << Qt::endl;
-                QCoreApplication::quit();
-            }
+    // Counts the file's characters: cheap, so that the reader is what is measured.
+    auto count = [&](QStringView text) {
+        // Base64 text has no '_': the first one belongs to the end marker.
+        const int underscore = text.indexOf(QLatin1Char('_'));
+        if (underscore < 0) {
+            bytes += text.size();
+            return;
         }
+        bytes += underscore - end.indexOf(QLatin1Char('_'));
+        finished = true;
+        out << bytes << ' ' << clock.nsecsElapsed() / 1e9 << Qt::endl;
+        QCoreApplication::quit();
+    };
+    QObject::connect(&manager, &SSHManager::shellOutput, [&](const QString &chunk) {
+        if (finished)
+            return;
+        if (started) {
+            count(chunk);
+            return;
+        }
+        const QString window = tail + chunk;
         tail = window.right(16);
+        const int at = window.indexOf(start);
+        if (at >= 0) {
+            started = true;
+            clock.start();
+            // Counted from after the marker's line feed.
+            count(QStringView(window).mid(at + start.size() + 1));
+        }
     });
     manager.connectAndStartShell(args.at(0), args.at(1), args.at(2), args.at(3));
     return QCoreApplication::exec();
