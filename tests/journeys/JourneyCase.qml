@@ -58,6 +58,15 @@ SimTestCase {
         snap(main, "login")
     }
 
+    // The sample account, typed into the login page.
+    function signInDemo() {
+        start()
+        typeInto(main, "账号", "demo")
+        typeInto(main, "密码", "kxt2025")
+        click(main, "登 录")
+        waitMessage("登录成功")
+    }
+
     // The visible window titled `title`, the newest when there are several.
     function windowTitled(title, timeout) {
         let found = null
@@ -69,8 +78,8 @@ SimTestCase {
         return found
     }
 
-    function gone(win) {
-        tryVerify(function () { return Desktop.windows().indexOf(win) < 0 }, 10000, "a window stayed open")
+    function gone(win, timeout) {
+        tryVerify(function () { return Desktop.windows().indexOf(win) < 0 }, timeout || 10000, "a window stayed open")
     }
 
     // Visible, and its centre inside the window and every clipping item above it.
@@ -124,22 +133,23 @@ SimTestCase {
         let drawn = false
         const mark = function () { drawn = true }
         win.frameSwapped.connect(mark)
-        win.update()
+        Desktop.redraw(win)
         tryVerify(function () { return drawn }, 5000, "the window did not draw")
         win.frameSwapped.disconnect(mark)
     }
 
-    // A click on the text shown, or on the first reachable item `test` accepts.
+    // A click where the text shows (or the first reachable item `test` accepts), as
+    // the pointer does: lists rebuilt meanwhile get the click on what is there now.
     function click(win, text, test) {
-        let item = null
         const match = test || function (it) { return it.text !== undefined && String(it.text) === text }
-        tryVerify(function () {
-            item = Items.first(win.contentItem, function (it) { return match(it) && reachable(win, it) })
-            return item !== null
-        }, 20000, "nothing to click: " + text)
+        const find = function () { return Items.first(win.contentItem, function (it) { return match(it) && reachable(win, it) }) }
+        tryVerify(function () { return find() !== null }, 20000, "nothing to click: " + text)
         settle(win)
-        mouseMove(item)
-        mouseClick(item)
+        let item = null
+        tryVerify(function () { return (item = find()) !== null }, 20000, "nothing to click: " + text)
+        const at = item.mapToItem(win.contentItem, item.width / 2, item.height / 2)
+        mouseMove(win.contentItem, at.x, at.y)
+        mouseClick(win.contentItem, at.x, at.y)
         return item
     }
 
@@ -168,7 +178,10 @@ SimTestCase {
 
     function pressEsc(win) {
         activate(win)
-        keyClick(Qt.Key_Escape)
+        keyPress(Qt.Key_Escape)
+        // A window closed by the press may be gone before its release would arrive.
+        if (Desktop.windows().indexOf(win) >= 0)
+            keyRelease(Qt.Key_Escape)
     }
 
     function noticeCount(text) {
@@ -206,12 +219,16 @@ SimTestCase {
         return answer.json
     }
 
+    // A picture of the window once the message bar has cleared (the notices would
+    // cover the page).
     function snap(win, name) {
         if (pictures === "")
             return
+        tryVerify(function () { return GlobalVars.msg_control.count === 0 }, 15000, "the message bar did not clear")
         settle(win)
         pictureCount += 1
-        const file = pictures + "/" + (pictureCount < 10 ? "0" : "") + pictureCount + "-" + name + (dark ? "-dark" : "") + ".png"
+        const file = pictures + "/" + journey.name.toLowerCase() + "-" + (pictureCount < 10 ? "0" : "") + pictureCount
+                + "-" + name + (dark ? "-dark" : "") + ".png"
         verify(Desktop.save(win, file), file)
     }
 }

@@ -1,3 +1,4 @@
+#include <QDir>
 #include <QGuiApplication>
 #include <QQmlEngine>
 #include <QQuickWindow>
@@ -23,11 +24,27 @@ public:
     // (A window handed back as a QObject would become the script engine's to delete.)
     Q_INVOKABLE bool hasKeyboard(QObject *window) const { return window && window == QGuiApplication::focusWindow(); }
 
+    // Asks for a frame. (A window's own update() may be a function of its document's.)
+    Q_INVOKABLE void redraw(QObject *window) const
+    {
+        if (auto *quickWindow = qobject_cast<QQuickWindow *>(window))
+            quickWindow->update();
+    }
+
     // The walkthrough's pictures: the window as it is drawn now.
     Q_INVOKABLE bool save(QObject *window, const QString &path) const
     {
         auto *quickWindow = qobject_cast<QQuickWindow *>(window);
         return quickWindow && quickWindow->grabWindow().save(path);
+    }
+
+    // An empty folder of that name in the working folder, for what a journey saves.
+    Q_INVOKABLE QString freshFolder(const QString &name) const
+    {
+        QDir folder(QDir::current().absoluteFilePath(name));
+        folder.removeRecursively();
+        folder.mkpath(QStringLiteral("."));
+        return folder.absolutePath();
     }
 
     Q_INVOKABLE QString env(const QString &name) const
