@@ -110,8 +110,11 @@ void TerminalDocument::setFrozen(bool frozen)
 void TerminalDocument::scrollTo(int line)
 {
     const int last = qMax(0, lineCount() - m_windowLines);
-    m_firstLine = qBound(0, line, last);
-    m_following = m_firstLine == last;
+    const int first = qBound(0, line, last);
+    if (first == m_firstLine && m_following == (first == last))
+        return;
+    m_firstLine = first;
+    m_following = first == last;
     showWindow();
 }
 

@@ -174,15 +174,6 @@ Item {
             verify(shown().endsWith("\n连接服务器失败账号或密码错误！请检查！"));
         }
 
-        function test_destroyed_view_stops_listening() {
-            const other = createTemporaryObject(consoleComponent, root);
-            const before = shown();
-            other.destroy();
-            wait(0);
-            SSHManager.disconnectFromServer();
-            compare(shown(), before + "\n服务器断开连接\n已断开与服务器的连接");
-        }
-
         function openShell() {
             const sshd = fixture.sshd;
             verify(sshd, "the sshd fixture is running");

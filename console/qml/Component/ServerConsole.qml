@@ -130,9 +130,10 @@ Item {
             orientation: Qt.Vertical
             size: Math.min(1, terminal.windowLines / Math.max(1, terminal.lineCount))
             position: terminal.firstLine / Math.max(1, terminal.lineCount)
+            // Later: the position follows the window, and must not while it changes.
             onPositionChanged: {
                 if (pressed)
-                    root.scrollTo(Math.round(position * terminal.lineCount));
+                    Qt.callLater(root.scrollTo, Math.round(position * terminal.lineCount));
             }
         }
 
