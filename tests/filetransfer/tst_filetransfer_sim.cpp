@@ -19,10 +19,7 @@ private slots:
     void init();
 
     void download_over_https_posts_the_key_without_a_token();
-    void download_failures_from_the_platform_data();
-    void download_failures_from_the_platform();
     void upload_reaches_the_gateway_as_one_file_part();
-    void rejected_upload_reports_its_tag();
 
 private:
     QJsonObject lastRecord(const QString &path) const;
@@ -73,40 +70,6 @@ void tst_FileTransferSim::download_over_https_posts_the_key_without_a_token()
     }
 }
 
-void tst_FileTransferSim::download_failures_from_the_platform_data()
-{
-    QTest::addColumn<QJsonObject>("fault");
-    QTest::newRow("unknown file (404)") << QJsonObject();
-    QTest::newRow("server error") << QJsonObject{{"status", 500}};
-    QTest::newRow("body cut short") << QJsonObject{{"short", 100}};
-    QTest::newRow("stalls after the headers") << QJsonObject{{"stall", true}};
-}
-
-void tst_FileTransferSim::download_failures_from_the_platform()
-{
-    QFETCH(QJsonObject, fault);
-    QString path = QStringLiteral("/kxt/download/SignInReward:SignInReward.jar");
-    if (fault.isEmpty()) {
-        path = QStringLiteral("/kxt/download/SignInReward:missing.jar");
-    } else {
-        // One request only: the simulator is shared, and clearing faults would clear
-        // those of other tests as well.
-        fault.insert("path", path);
-        fault.insert("times", 1);
-        Fixtures::simControl(QStringLiteral("/fault"), fault);
-    }
-    FileTransfer transfer;
-    transfer.setStallTimeout(1000);
-    QSignalSpy done(&transfer, &FileTransfer::downloadCompleted);
-    transfer.postDownload(m_base + path, m_dir->filePath("x.jar"),
-                          {{"key", path.mid(QStringLiteral("/kxt/download/").size())}}, "quest");
-    QVERIFY(done.wait(20000));
-    QCOMPARE(done.count(), 1);
-    QCOMPARE(done.first().at(0).toBool(), false);
-    QVERIFY(!done.first().at(1).toString().isEmpty());
-    QVERIFY(done.first().at(1).toString() != QLatin1String("quest"));
-}
-
 void tst_FileTransferSim::upload_reaches_the_gateway_as_one_file_part()
 {
     const QString gateway = Fixtures::simulator().value("gateway_hosts").toArray().at(1).toString();
@@ -137,24 +100,6 @@ void tst_FileTransferSim::upload_reaches_the_gateway_as_one_file_part()
     QCOMPARE(part.value("size").toInt(), content.size());
     QCOMPARE(part.value("sha256").toString(),
              QString::fromLatin1(QCryptographicHash::hash(content, QCryptographicHash::Sha256).toHex()));
-}
-
-void tst_FileTransferSim::rejected_upload_reports_its_tag()
-{
-    const QString gateway = Fixtures::simulator().value("gateway_hosts").toArray().at(1).toString();
-    const int port = Fixtures::simulator().value("gateway_port").toInt();
-    QFile file(m_dir->filePath("a.jar"));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("jar");
-    file.close();
-
-    FileTransfer transfer;
-    QSignalSpy done(&transfer, &FileTransfer::uploadCompleted);
-    // A name leading out of the gateway's folder is refused with 400.
-    transfer.postUpload(QStringLiteral("http://%1:%2/api/uploadfiles").arg(gateway).arg(port), file.fileName(),
-                        "/kx_t/../../", "quest");
-    QVERIFY(done.wait(20000));
-    QCOMPARE(done.first(), (QVariantList{false, "quest"}));
 }
 
 QTEST_GUILESS_MAIN(tst_FileTransferSim)
