@@ -22,6 +22,15 @@ function first(root, test) {
     return null
 }
 
+// Replaces an input's text the way typing does, one character at a time, through the
+// editor itself: key events would go to whichever window holds the focus.
+function retype(input, text) {
+    input.selectAll()
+    input.remove(0, input.length)
+    for (var i = 0; i < text.length; ++i)
+        input.insert(input.cursorPosition, text[i])
+}
+
 function withText(root, text) {
     return first(root, function (item) { return item.text === text })
 }

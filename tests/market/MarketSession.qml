@@ -13,14 +13,8 @@ SimTestCase {
     property var detail: null
 
     function startSession() {
-        compare(done(sim.control("/reset")).status, 200, "simulator reset")
-        const login = done(sim.platform("/login", { username: "demo", password: "kxt2025" }))
-        compare(login.status, 200, login.text)
-        GlobalVars.server_url = sim.baseUrl
-        GlobalVars.token = login.json.token
-        GlobalVars.msg_control = messages
+        resetAndSignIn(messages)
         GlobalVars.main_Window = mainWindow
-        messages.clear()
         GlobalVars.serverPluginList = null
         GlobalVars.serverPluginexMap = null
         GlobalVars.accServerList = null
@@ -28,7 +22,6 @@ SimTestCase {
         GlobalVars.getShopAllProjectex()
         GlobalVars.getAccServerList()
         tryVerify(() => GlobalVars.serverPluginList && GlobalVars.serverPluginexMap && GlobalVars.accServerList, 10000)
-        knownSeq = 0
         logSeq()
         if (!queue)
             queue = Qt.createComponent("qrc:/Page/Window_DownloadQuest.qml").createObject(null)
@@ -36,10 +29,7 @@ SimTestCase {
 
     function openDetail(document, index) {
         closeDetail()
-        detail = Qt.createComponent("qrc:/Page/" + document).createObject(null)
-        detail.init(index)
-        detail.show()
-        waitForRendering(detail.contentItem)
+        detail = showWindow(Qt.createComponent("qrc:/Page/" + document), index)
         return detail
     }
 

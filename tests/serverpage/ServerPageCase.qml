@@ -11,16 +11,10 @@ SimTestCase {
     property var queue: null
 
     function signInDemo() {
-        compare(done(sim.control("/reset", {})).status, 200)
-        knownSeq = 0
-        var login = done(sim.platform("/login", { username: "demo", password: "kxt2025" }))
-        compare(login.status, 200, login.text)
-        GlobalVars.token = login.json.token
+        resetAndSignIn(messages)
         GlobalVars.all_Version = done(sim.platform("/quenta/getversion", {})).json
         servers = done(sim.platform("/quenta/getServerList", {}, GlobalVars.token)).json.data
         compare(servers.length, 3)
-        messages.clear()
-        GlobalVars.msg_control = messages
         if (!queue) {
             var component = Qt.createComponent("qrc:/Page/Window_DownloadQuest.qml")
             queue = component.createObject(null)

@@ -67,6 +67,19 @@ TestCase {
         knownSeq = 0 // the reset empties the log
     }
 
+    // A window of `component` for this test alone, set up by its init(key), shown,
+    // active and drawn.
+    function showWindow(component, key) {
+        var win = createTemporaryObject(component, testCase)
+        verify(win, component.errorString())
+        win.init(key)
+        win.show()
+        win.requestActivate()
+        tryVerify(function() { return win.active })
+        waitForRendering(win.contentItem)
+        return win
+    }
+
     // As resetSimulator, then the console signed in as the demo account and its
     // messages going to `messages`. Returns the log position the test's own requests follow.
     function resetAndSignIn(messages) {

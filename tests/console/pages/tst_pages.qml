@@ -4,6 +4,7 @@ import HuskarUI.Basic 1.0
 import QmlTool 1.0
 import "qrc:/MyGlobals" 1.0
 import "../common"
+import "../../common/Items.js" as Items
 
 // The main window as the console shows it: login page, sign-up, service lines,
 // setting.ini, the home page and its menu.
@@ -64,17 +65,12 @@ SimTestCase {
         return findChild(window.contentItem, name)
     }
 
-    // Edits the input as typing does. Key events would go to whichever window holds
-    // the focus of the shared test display, so the text is put in through the editor.
     function typeInto(inputName, text) {
         settle()
         var input = page(inputName)
         verify(input && input.visible, inputName)
         mouseClick(input)
-        input.selectAll()
-        input.remove(0, input.length)
-        for (var i = 0; i < text.length; ++i)
-            input.insert(input.cursorPosition, text[i])
+        Items.retype(input, text)
         compare(input.text, text)
     }
 
