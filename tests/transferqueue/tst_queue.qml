@@ -133,8 +133,6 @@ TestCase {
         tryCompare(task("X"), "status", 3, 1000);
         compare(task("X").error, 0);
         compare(log.length, data.steps);
-        tryVerify(() => view().itemAtIndex(0) && view().itemAtIndex(0).timeText === "已完成", 1000);
-        compare(String(findChild(view().itemAtIndex(0), "fill").children[0].color), "#54a334");
     }
 
     function test_other_pages_completions_are_ignored() {
@@ -185,7 +183,6 @@ TestCase {
         compare(task("next").error, 0);
         compare(names(), ["failing", "next"]);
         tryVerify(() => view().itemAtIndex(0) && view().itemAtIndex(0).timeText === "失败！", 1000);
-        compare(String(findChild(view().itemAtIndex(0), "fill").children[0].color), "#ff3d38");
     }
 
     function test_cancelling_a_waiting_task_drops_it_and_the_others_run() {
@@ -212,7 +209,6 @@ TestCase {
         compare(task("A").progress, 45.6);
         const row = view().itemAtIndex(0);
         tryCompare(findChild(row, "percent"), "text", "45.6%", 1000);
-        tryVerify(() => Math.abs(findChild(row, "fill").width - 0.456 * row.width) < 0.01, 2000);
         FileTransfer.uploadCompleted(true, "quest");
         tryCompare(task("A"), "status", 3);
     }

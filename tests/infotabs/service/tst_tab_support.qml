@@ -73,14 +73,6 @@ Item {
             compare(OpenedUrls.urls.length, 0, "a text answer is not opened")
         }
 
-        function test_failed_order_shows_the_error() {
-            injectFault({ path: "/zf/create", status: 502, times: 1 })
-            mouseClick(payButton("中杯咖啡", "微信"))
-            tryVerify(() => messages.shown.length > 0, 5000)
-            compare(messages.texts("error"), ["请求失败!请求失败，状态码: 502"])
-            compare(OpenedUrls.urls.length, 0)
-        }
-
         function test_card_grows_while_hovered() {
             const card = findChild(loader.item, "offer_中杯咖啡")
             mouseMove(card, card.width / 2, 20)
