@@ -237,8 +237,11 @@ class CatalogueTests(SimTestCase):
 
 
 class GatewayTests(SimTestCase):
-    def test_component_files_are_read_without_following_links_out(self):
+    def test_framework_registration_and_component_files(self):
         host = SIM.hosts[1]
+        self.assertEqual(gateway(host, "/api/addrun").status, 404)
+        upload(host, [("file", "/quenta/download/kx_t.tar", platform("/quenta/download/all", {"key": "kxt"}).body)])
+        self.assertEqual(gateway(host, "/api/addrun").status, 200)
         version = os.path.join(SIM.state["root"], host, "kx_t", "version")
         self.assertEqual(gateway(host, "/getkxtinfo").json()["info"]["ProjectVersion"], "1.6")
         os.unlink(version)
