@@ -44,7 +44,6 @@ public:
         QObject::connect(&manager, &SSHManager::disconnected, [this] { events << QStringLiteral("disconnected"); });
         QObject::connect(&manager, &SSHManager::shellOutput, [this](const QString &d) {
             output += d;
-            ++chunks;
             if (ownLine.match(d).hasMatch())
                 events << QStringLiteral("line:") + d;
         });
@@ -65,7 +64,6 @@ public:
 
     QStringList events;
     QString output;
-    int chunks = 0;
 
 private:
     // The manager's own coloured status lines, told apart from shell output
