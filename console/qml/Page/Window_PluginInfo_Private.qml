@@ -81,7 +81,7 @@ DetailWindow {
         });
     }
 
-    function update() {
+    function updatePlugin() {
         const shop = p_shopbasedata;
         if (!p_basedata || !shop)
             return;
@@ -133,7 +133,7 @@ DetailWindow {
                 visible: false
                 text: "更新"
                 colorText: "#32cd33"
-                onClicked: window.update()
+                onClicked: window.updatePlugin()
             },
             HusButton {
                 objectName: "deleteButton"
