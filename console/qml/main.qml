@@ -32,10 +32,12 @@ HusWindow {
             pageLoader.source = "qrc:/Page/Page_Home.qml"
     }
 
+    // Sized by its page: the pages place themselves below the caption bar, and a
+    // Loader with a size of its own would stretch them over the whole window, their
+    // lower edge under the window's.
     Loader {
         id: pageLoader
         objectName: "pageLoader"
-        anchors.fill: parent
     }
 
     // The operator's theme, kept in the user's own settings (not in setting.ini,

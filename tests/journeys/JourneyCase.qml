@@ -82,14 +82,17 @@ SimTestCase {
         tryVerify(function () { return Desktop.windows().indexOf(win) < 0 }, timeout || 10000, "a window stayed open")
     }
 
-    // Visible, and its centre inside the window and every clipping item above it.
+    // Visible, wholly inside the window, and its centre inside every clipping item above it.
     function reachable(win, item) {
         if (!item.visible || item.opacity === 0 || item.width <= 0 || item.height <= 0)
+            return false
+        const inWindow = item.mapToItem(win.contentItem, 0, 0)
+        if (inWindow.x < 0 || inWindow.y < 0 || inWindow.x + item.width > win.width || inWindow.y + item.height > win.height)
             return false
         for (let above = item; above; above = above.parent) {
             if (above.opacity === 0)
                 return false
-            if (above.clip || above === win.contentItem) {
+            if (above.clip) {
                 const at = item.mapToItem(above, item.width / 2, item.height / 2)
                 if (at.x < 0 || at.y < 0 || at.x > above.width || at.y > above.height)
                     return false

@@ -55,6 +55,8 @@ JourneyCase {
         const offers = ["安装KX-T插件", "更新KX-T插件", "安装JAVA插件", "更新JAVA插件", "安装JAVA", "未安装"]
         offers.forEach(function (text) { noText(main, text) })
         verify(serverFile(host, "/root/run").indexOf("cd /java_plugin") >= 0, "the start script runs the Java plugins")
+        // The console's command line is on screen, below the output.
+        click(main, "这里可以输入服务器命令", function (it) { return it.placeholderText === "这里可以输入服务器命令" })
         snap(main, "server-deployed")
         compare(errors(), [])
     }

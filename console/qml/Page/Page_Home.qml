@@ -7,8 +7,8 @@ Item {
     objectName: "homePage"
 
     y: GlobalVars.main_Window ? GlobalVars.main_Window.captionBar.height : 0
-    width: parent ? parent.width : 0
-    height: parent ? parent.height - y : 0
+    width: GlobalVars.main_Window ? GlobalVars.main_Window.width : 0
+    height: GlobalVars.main_Window ? GlobalVars.main_Window.height - y : 0
 
     readonly property int serverMenuIndex: 2
 

@@ -8,8 +8,8 @@ Item {
     objectName: "loginPage"
 
     y: GlobalVars.main_Window ? GlobalVars.main_Window.captionBar.height : 0
-    width: parent ? parent.width : 0
-    height: parent ? parent.height - y : 0
+    width: GlobalVars.main_Window ? GlobalVars.main_Window.width : 0
+    height: GlobalVars.main_Window ? GlobalVars.main_Window.height - y : 0
 
     property int mode: 0
     property string username: ""
