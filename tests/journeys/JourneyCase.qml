@@ -53,8 +53,11 @@ SimTestCase {
         compare(component.status, Component.Ready, component.errorString())
         main = component.createObject(null)
         waitText(main, "登录您的KX-T账号")
-        if (dark !== HusTheme.isDark)
+        if (dark !== HusTheme.isDark) {
             click(main, "theme", function (item) { return item.iconSource === HusIcon.MoonOutlined })
+            // The pointer leaves the caption bar, which would keep the button lit.
+            mouseMove(main.contentItem, main.width / 2, main.height - 1)
+        }
         snap(main, "login")
     }
 

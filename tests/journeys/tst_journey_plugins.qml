@@ -50,6 +50,7 @@ JourneyCase {
         openServer(hosts[2])
         click(main, "查看我的服务器插件")
         const plugins = windowTitled("我的服务器插件")
+        snap(plugins, "server-plugins")
         let detail = openPlugin(plugins, "AutoAnnounce")
         editorText(detail)
         const edited = { interval: 42, messages: ["journey"] }
@@ -83,6 +84,7 @@ JourneyCase {
         waitText(detail, "Ver:1.3")
         click(detail, "配置文件(旧)")
         compare(editorText(detail), before)
+        snap(detail, "updated")
         compare(errors(), [])
     }
 }
