@@ -16,6 +16,10 @@ const int foregroundProperty = QTextFormat::UserProperty + 1;
 // this they are cut off rather than held.
 const int maxParams = 32;
 const int maxOsc = 2048;
+// A line is laid out whole whenever it changes: output without line feeds
+// (a minified file, a binary) goes on on a new line past this length, as a
+// terminal wraps at its edge, so an append never costs more than a line's worth.
+const int maxLineLength = 1024;
 
 QTextCursor &select(QTextCursor &cursor, int from, int to)
 {
@@ -97,6 +101,15 @@ void TerminalDocument::setWindowLines(int lines)
     showWindow();
 }
 
+void TerminalDocument::setWindowCharacters(int characters)
+{
+    characters = qMax(1, characters);
+    if (characters == m_windowCharacters)
+        return;
+    m_windowCharacters = characters;
+    showWindow();
+}
+
 void TerminalDocument::setFrozen(bool frozen)
 {
     if (frozen == m_frozen)
@@ -131,16 +144,31 @@ void TerminalDocument::showWindow()
         return;
     const int last = qMax(0, lineCount() - m_windowLines);
     m_following = m_following || m_firstLine >= last;
-    m_firstLine = m_following ? last : m_firstLine;
+    // Long lines take several rows each: fewer of them fill the screen.
+    int lines = 0;
+    int characters = 0;
+    const auto full = [&] { return lines >= m_windowLines || characters >= m_windowCharacters; };
+    QTextBlock line;
+    if (m_following) {
+        for (line = m_lines.lastBlock(); line.previous().isValid(); line = line.previous()) {
+            ++lines;
+            characters += line.length();
+            if (full())
+                break;
+        }
+        m_firstLine = line.blockNumber();
+    } else {
+        line = m_lines.findBlockByNumber(m_firstLine);
+    }
 
     QTextCursor out(view);
     out.beginEditBlock();
     out.select(QTextCursor::Document);
     out.removeSelectedText();
-    QTextBlock line = m_lines.findBlockByNumber(m_firstLine);
-    for (int i = 0; i < m_windowLines && line.isValid(); ++i, line = line.next()) {
-        if (i > 0)
+    for (lines = characters = 0; line.isValid() && (m_following || !full()); line = line.next()) {
+        if (lines++ > 0)
             out.insertBlock(QTextBlockFormat(), QTextCharFormat());
+        characters += line.length();
         for (auto it = line.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
             QTextCharFormat format = fragment.charFormat();
@@ -240,14 +268,13 @@ void TerminalDocument::feed(QChar c)
         return;
     }
 
-    if (code >= 0x20 && code != 0x7f) {
+    if ((code >= 0x20 && code != 0x7f) || code == '\t') {
         m_run += c;
+        if (m_column + m_run.size() >= maxLineLength)
+            newLine();
         return;
     }
     switch (code) {
-    case '\t':
-        m_run += c;
-        break;
     case '\n':
         newLine();
         break;

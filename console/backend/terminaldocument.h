@@ -16,10 +16,10 @@
 // escape sequence is dropped. Only the newest maximumLines lines are kept.
 //
 // The lines live in a document of this object's own. The Qt Quick text area
-// given as `document` shows a window of windowLines of them: the newest while
-// following, else the ones scrolled to. A text item lays out and draws all it
-// holds, so a window keeps the cost of an append the same however much was
-// shown before.
+// given as `document` shows a window of windowLines of them (fewer when they
+// are long): the newest while following, else the ones scrolled to. A text
+// item lays out and draws all it holds, so a window keeps the cost of an
+// append the same however much was shown before.
 class TerminalDocument : public QObject
 {
     Q_OBJECT
@@ -27,6 +27,9 @@ class TerminalDocument : public QObject
     Q_PROPERTY(int maximumLines READ maximumLines WRITE setMaximumLines NOTIFY maximumLinesChanged)
     Q_PROPERTY(bool dark READ dark WRITE setDark NOTIFY darkChanged)
     Q_PROPERTY(int windowLines READ windowLines WRITE setWindowLines NOTIFY windowChanged)
+    // What fills the screen when lines are long: the window holds no more
+    // lines than reach this many characters.
+    Q_PROPERTY(int windowCharacters READ windowCharacters WRITE setWindowCharacters NOTIFY windowChanged)
     Q_PROPERTY(int lineCount READ lineCount NOTIFY lineCountChanged)
     Q_PROPERTY(int firstLine READ firstLine NOTIFY windowChanged)
     Q_PROPERTY(bool following READ following NOTIFY windowChanged)
@@ -44,6 +47,8 @@ public:
     void setDark(bool dark);
     int windowLines() const { return m_windowLines; }
     void setWindowLines(int lines);
+    int windowCharacters() const { return m_windowCharacters; }
+    void setWindowCharacters(int characters);
     int lineCount() const { return m_lines.blockCount(); }
     int firstLine() const { return m_firstLine; }
     bool following() const { return m_following; }
@@ -91,6 +96,7 @@ private:
 
     QTextDocument m_lines;
     int m_windowLines = 50;
+    int m_windowCharacters = 8000;
     int m_firstLine = 0;
     bool m_following = true;
     bool m_frozen = false;

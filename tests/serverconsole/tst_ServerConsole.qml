@@ -49,6 +49,8 @@ Item {
                 { tag: "markup shown literally", chunks: ["<b>x</b>&amp;"], shown: "> <b>x</b>&amp;" },
                 { tag: "line feed breaks the line", chunks: ["a\nb"], shown: "> a\nb" },
                 { tag: "CR LF is one break", chunks: ["a\r\n\r\nc\r", "\n"], shown: "> a\n\nc" },
+                { tag: "a line goes on on the next past 1024 characters", chunks: ["x".repeat(1000), "x".repeat(30)],
+                  shown: "> " + "x".repeat(1022) + "\n" + "x".repeat(8) },
                 { tag: "chunks continue a line", chunks: ["[root@vm ~]# ", "ls\r\n"], shown: "> [root@vm ~]# ls" },
                 { tag: "CR rewrites a progress line", chunks: ["10%", "\r 20%", "\r100%\r\n"], shown: "> 100%" },
                 { tag: "CR keeps what is not overwritten", chunks: ["abcdef\rXY"], shown: "> XYcdef" },
@@ -160,6 +162,12 @@ Item {
             compare(area.selectedText, "line");
             area.deselect();
             compare(lines().slice(-1)[0], "> held");
+
+            // Long lines take rows of their own: fewer of them fill the screen.
+            for (let i = 0; i < 100; ++i)
+                view.appendOutput("y".repeat(900) + "\n");
+            compare(lines().slice(-1)[0], "> " + "y".repeat(900));
+            verify(area.length < 2 * (view.rows + 2) * view.columns, area.length);
         }
 
         // Driven by the real manager; nothing needs to be open for these. The

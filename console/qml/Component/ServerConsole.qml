@@ -87,6 +87,7 @@ Item {
         dark: HusTheme.isDark
         // A line more at each edge: the screen may cut one.
         windowLines: root.rows + 2
+        windowCharacters: (root.rows + 2) * root.columns
         frozen: output.selectionStart !== output.selectionEnd
     }
 
