@@ -115,7 +115,7 @@ int console(const QStringList &args)
     }
     QObject *view = window->findChild<QObject *>(QStringLiteral("console"));
 
-    const int sample = 33;
+    const int sample = 61;
     QList<qint64> recent;
     QElapsedTimer clock;
     QElapsedTimer total;
