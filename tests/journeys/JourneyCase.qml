@@ -149,7 +149,16 @@ SimTestCase {
     function click(win, text, test) {
         const match = test || function (it) { return it.text !== undefined && String(it.text) === text }
         const find = function () { return Items.first(win.contentItem, function (it) { return match(it) && reachable(win, it) }) }
-        tryVerify(function () { return find() !== null }, 20000, "nothing to click: " + text)
+        try {
+            tryVerify(function () { return find() !== null }, 20000, "nothing to click: " + text)
+        } catch (e) {
+            // What the window showed instead, for the one reading the failure.
+            Desktop.save(win, Desktop.freshFolder("failed") + "/click.png")
+            console.log("shown:", Desktop.windows().map(function (w) { return w.title }),
+                        Items.all(win.contentItem, function (it) { return it.text !== undefined && reachable(win, it) })
+                             .map(function (it) { return String(it.text) }).join(" | "))
+            throw e
+        }
         settle(win)
         let item = null
         tryVerify(function () { return (item = find()) !== null }, 20000, "nothing to click: " + text)
