@@ -94,7 +94,7 @@ ServerPageCase {
               gateway: { kxt: "1.9", javap: "3.9", java: "1.8.0_392" },
               rows: ["1.9", "3.9", "1.8.0_392"], buttons: [null, null, null] },
             { tag: "gateway not installed yet", server: 2, state: 0,
-              message: { kind: "error", text: GlobalVars.gatewayUnreachableText } },
+              message: { kind: "error", text: "服务器kxt管理网关未启动,请前往'个人中心'重新添加服务器 或 询问管理员!" } },
             { tag: "wrong password", server: 0, password: "not-the-password", state: 2 }
         ]
     }
