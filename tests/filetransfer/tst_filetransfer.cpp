@@ -33,6 +33,14 @@ QByteArray payload(int size)
 
 using Answer = LoopbackServer::Answer;
 
+// The rows of a test that runs once for each direction.
+void bothDirections()
+{
+    QTest::addColumn<bool>("upload");
+    QTest::newRow("download") << false;
+    QTest::newRow("upload") << true;
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(LoopbackServer::Answer)
@@ -67,6 +75,14 @@ private slots:
 private:
     QScopedPointer<QTemporaryDir> m_dir;
     QString path(const QString &name) const { return m_dir->filePath(name); }
+    // Uploads up.bin, or downloads into down.bin.
+    void start(FileTransfer &transfer, bool upload, const QString &url, const QString &tag) const
+    {
+        if (upload)
+            transfer.postUpload(url, path("up.bin"), "", tag);
+        else
+            transfer.postDownload(url, path("down.bin"), {}, tag);
+    }
 };
 
 void tst_FileTransfer::init()
@@ -288,14 +304,12 @@ void tst_FileTransfer::upload_of_missing_file_is_reported_at_once()
 
 void tst_FileTransfer::busy_service_refuses_both_directions_data()
 {
-    QTest::addColumn<bool>("runningIsUpload");
-    QTest::newRow("while downloading") << false;
-    QTest::newRow("while uploading") << true;
+    bothDirections();
 }
 
 void tst_FileTransfer::busy_service_refuses_both_directions()
 {
-    QFETCH(bool, runningIsUpload);
+    QFETCH(bool, upload);
     writeFile(path("up.bin"), payload(1000));
     LoopbackServer server;
     const QByteArray body = payload(10000);
@@ -307,10 +321,7 @@ void tst_FileTransfer::busy_service_refuses_both_directions()
     QSignalSpy uploadProgress(&transfer, &FileTransfer::uploadProgressChanged);
     QSignalSpy arrived(&server, &LoopbackServer::requestRead);
 
-    if (runningIsUpload)
-        transfer.postUpload(server.url("/slow"), path("up.bin"), "", "mine");
-    else
-        transfer.postDownload(server.url("/slow"), path("down.bin"), {}, "mine");
+    start(transfer, upload, server.url("/slow"), "mine");
     QVERIFY(arrived.wait(10000));
 
     transfer.postDownload(server.url("/other"), path("other.bin"), {}, "theirs");
@@ -322,14 +333,14 @@ void tst_FileTransfer::busy_service_refuses_both_directions()
     QVERIFY(!QFile::exists(path("other.bin")));
 
     server.release();
-    QSignalSpy &finished = runningIsUpload ? uploads : downloads;
+    QSignalSpy &finished = upload ? uploads : downloads;
     QVERIFY(finished.wait(10000));
     QCOMPARE(finished.last(), (QVariantList{true, "mine"}));
     QCOMPARE(server.requests().size(), 1);
     for (const QSignalSpy *spy : {&downloadProgress, &uploadProgress})
         for (const QList<QVariant> &report : *spy)
             QCOMPARE(report.at(1).toString(), QStringLiteral("mine"));
-    if (!runningIsUpload)
+    if (!upload)
         QCOMPARE(readAll(path("down.bin")), body);
 }
 
@@ -350,11 +361,10 @@ void tst_FileTransfer::upload_may_start_inside_download_completion()
     QCOMPARE(LoopbackServer::multipartParts(server.requests().value(1)).value(0).body, payload(50000));
 }
 
+// A download goes silent mid-body, an upload is never answered.
 void tst_FileTransfer::stalled_transfer_times_out_data()
 {
-    QTest::addColumn<bool>("upload");
-    QTest::newRow("download goes silent mid-body") << false;
-    QTest::newRow("upload never answered") << true;
+    bothDirections();
 }
 
 void tst_FileTransfer::stalled_transfer_times_out()
@@ -369,10 +379,7 @@ void tst_FileTransfer::stalled_transfer_times_out()
     FileTransfer transfer;
     transfer.setStallTimeout(400);
     QSignalSpy done(&transfer, upload ? &FileTransfer::uploadCompleted : &FileTransfer::downloadCompleted);
-    if (upload)
-        transfer.postUpload(server.url("/stall"), path("up.bin"), "", "quest");
-    else
-        transfer.postDownload(server.url("/stall"), path("down.bin"), {}, "quest");
+    start(transfer, upload, server.url("/stall"), "quest");
     QVERIFY(done.wait(10000));
     QCOMPARE(done.first().at(0).toBool(), false);
     if (upload)
@@ -388,9 +395,7 @@ void tst_FileTransfer::stalled_transfer_times_out()
 
 void tst_FileTransfer::abort_ends_the_transfer_and_frees_the_service_data()
 {
-    QTest::addColumn<bool>("upload");
-    QTest::newRow("download") << false;
-    QTest::newRow("upload") << true;
+    bothDirections();
 }
 
 void tst_FileTransfer::abort_ends_the_transfer_and_frees_the_service()
@@ -405,10 +410,7 @@ void tst_FileTransfer::abort_ends_the_transfer_and_frees_the_service()
     QSignalSpy done(&transfer, upload ? &FileTransfer::uploadCompleted : &FileTransfer::downloadCompleted);
     QSignalSpy throughput(&transfer, &FileTransfer::throughputChanged);
     QSignalSpy arrived(&server, &LoopbackServer::requestRead);
-    if (upload)
-        transfer.postUpload(server.url("/held"), path("up.bin"), "", "quest");
-    else
-        transfer.postDownload(server.url("/held"), path("down.bin"), {}, "quest");
+    start(transfer, upload, server.url("/held"), "quest");
     QVERIFY(arrived.wait(10000));
     transfer.abort();
     QCOMPARE(done.count(), 1);
