@@ -119,10 +119,9 @@ Item {
 
             tab = openTab("Tab_shopex.qml")
             compare(GlobalVars.selectServer, 0)
-            // The dual-end window comes from elsewhere; without it, a click warns and opens nothing.
             mouseClick(findChild(tab, "pluginGrid").itemAtIndex(0))
-            wait(50)
-            verify(tab.detailWindow === null || tab.detailWindow.p_name === "GuildWar")
+            tryVerify(() => tab.detailWindow && tab.detailWindow.p_name === "GuildWar")
+            tab.detailWindow.close()
         }
     }
 }
