@@ -331,8 +331,7 @@ SimTestCase {
         })
     }
 
-    // Both windows in both themes, at their own size and at 800x600. The images stay
-    // in the working directory for a developer to look at.
+    // The theme reaches both windows' backgrounds (the layout test keeps the pictures).
     function test_windows_follow_the_theme_data() {
         return [{ tag: "light", dark: false }, { tag: "dark", dark: true }]
     }
@@ -341,19 +340,12 @@ SimTestCase {
         HusTheme.isDark = data.dark
         var page = openPage("demo", "kxt2025")
         page.openAddServerWindow(page.user_server_list[1])
-        var shoot = function(target, name, width, height) {
-            target.width = width
-            target.height = height
-            waitForRendering(target.contentItem)
-            wait(300)
-            var image = grabImage(target.contentItem)
-            image.save("screenshot-" + name + "-" + width + "x" + height + "-" + data.tag + ".png")
+        ;[window, page.addServerWindow].forEach(function(target) {
             // Background in the lower left corner, inside the frames.
-            var corner = image.pixel(14, image.height - 14)
-            var level = (corner.r + corner.g + corner.b) / 3
-            verify(data.dark ? level < 0.3 : level > 0.8, name + " background " + level)
-        }
-        ;[[1080, 760], [800, 600]].forEach(function(size) { shoot(window, "account", size[0], size[1]) })
-        ;[[560, 580], [800, 600]].forEach(function(size) { shoot(page.addServerWindow, "addserver", size[0], size[1]) })
+            tryVerify(function() {
+                var level = Items.brightness(grabImage(target.contentItem), 14, target.height - 14)
+                return data.dark ? level < 0.3 : level > 0.8
+            }, 3000, target.title)
+        })
     }
 }

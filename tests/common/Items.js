@@ -31,6 +31,12 @@ function retype(input, text) {
         input.insert(input.cursorPosition, text[i])
 }
 
+// The mean of a grabbed image's red, green and blue at (x, y), from 0 (black) to 1.
+function brightness(image, x, y) {
+    var c = image.pixel(x, y)
+    return (c.r + c.g + c.b) / 3
+}
+
 function withText(root, text) {
     return first(root, function (item) { return item.text === text })
 }
