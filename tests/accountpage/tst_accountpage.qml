@@ -341,6 +341,7 @@ SimTestCase {
         var page = openPage("demo", "kxt2025")
         page.openAddServerWindow(page.user_server_list[1])
         ;[window, page.addServerWindow].forEach(function(target) {
+            waitForRendering(target.contentItem)
             // Background in the lower left corner, inside the frames.
             tryVerify(function() {
                 var level = Items.brightness(grabImage(target.contentItem), 14, target.height - 14)
