@@ -9,7 +9,8 @@
 #include "fixtures.h"
 
 // The console as a process against the simulator: the version check at start-up
-// hands over to the updater beside it, and a root document that cannot load ends it.
+// hands over to the updater beside it, a root document that cannot load ends it, and
+// the theme the operator picks is there again at the next start.
 class ConsoleProcess : public QObject
 {
     Q_OBJECT
@@ -20,6 +21,7 @@ private slots:
     void broken_root_document_exits_with_minus_one();
     void newer_version_hands_over_to_the_updater_data();
     void newer_version_hands_over_to_the_updater();
+    void theme_survives_a_restart();
 
 private:
     QJsonValue announced;
@@ -103,6 +105,100 @@ void ConsoleProcess::newer_version_hands_over_to_the_updater()
         QTRY_COMPARE_WITH_TIMEOUT(arguments(), QJsonValue(QJsonArray{Fixtures::simBaseUrl()}), 10000);
     else
         QCOMPARE(arguments(), QJsonValue());
+}
+
+// Runs an X tool on the test's display and hands back what it printed.
+static QString xTool(const QString &program, const QStringList &arguments)
+{
+    QProcess tool;
+    tool.start(program, arguments);
+    if (!tool.waitForFinished(20000) || tool.exitCode() != 0)
+        return QString();
+    return QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
+}
+
+struct ConsoleWindow
+{
+    QString id;
+    int width = 0;
+    int height = 0;
+
+    // Waits for the console's main window on the display.
+    bool find()
+    {
+        id = xTool(QStringLiteral("xdotool"), {"search", "--sync", "--onlyvisible", "--name", "KX_T"}).section('\n', 0, 0);
+        const QString geometry = xTool(QStringLiteral("xdotool"), {"getwindowgeometry", "--shell", id});
+        for (const QString &line : geometry.split('\n')) {
+            if (line.startsWith(QLatin1String("WIDTH=")))
+                width = line.mid(6).toInt();
+            else if (line.startsWith(QLatin1String("HEIGHT=")))
+                height = line.mid(7).toInt();
+        }
+        return !id.isEmpty() && width > 0 && height > 0;
+    }
+
+    // Mean brightness (0 to 1) of a spot of page background at the lower left; NaN
+    // when the window could not be read.
+    double background() const
+    {
+        bool read = false;
+        const double level = xTool(QStringLiteral("sh"), {"-c", "xwd -silent -id \"$1\" | /usr/bin/convert xwd:- -crop \"1x1+40+$2\" +repage -format '%[fx:mean]' info:",
+                                                          "sh", id, QString::number(height - 60)}).toDouble(&read);
+        return read ? level : qQNaN();
+    }
+
+    // Waits until the page background is dark or light; each look runs X tools, so
+    // the wait is bounded by the clock rather than by a count of tries. A window the
+    // program has not drawn into yet is pure black, darker than the dark theme.
+    bool becomes(bool dark) const
+    {
+        QDeadlineTimer deadline(15000);
+        while (!deadline.hasExpired()) {
+            const double level = background();
+            if (dark ? level > 0.03 && level < 0.3 : level > 0.8)
+                return true;
+            QTest::qWait(100);
+        }
+        return false;
+    }
+
+    // A click on a caption bar button, counted from the right edge (close is 1).
+    void clickCaptionButton(int fromRight) const
+    {
+        const int x = width - 46 * fromRight + 23;
+        xTool(QStringLiteral("xdotool"), {"mousemove", "--window", id, QString::number(x), "15", "click", "1"});
+    }
+};
+
+void ConsoleProcess::theme_survives_a_restart()
+{
+    QTemporaryDir home;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), home.path());
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath("config"));
+    const auto start = [&](QProcess &console, ConsoleWindow &window) {
+        console.setProcessEnvironment(env);
+        console.setWorkingDirectory(home.path());
+        console.start(QStringLiteral(CONSOLE_PATH), QStringList());
+        QVERIFY2(window.find(), "no console window");
+    };
+    const int themeButton = 5, closeButton = 1;
+
+    QProcess first;
+    ConsoleWindow window;
+    start(first, window);
+    QVERIFY2(window.becomes(false), "a fresh console starts light");
+    window.clickCaptionButton(themeButton);
+    QVERIFY2(window.becomes(true), "the theme button made it dark");
+    window.clickCaptionButton(closeButton);
+    QVERIFY2(first.waitForFinished(20000), "the console did not close");
+    QCOMPARE(first.exitCode(), 0);
+
+    QProcess second;
+    start(second, window);
+    QVERIFY2(window.becomes(true), "the console started again in the light theme");
+    second.kill();
+    second.waitForFinished();
 }
 
 QTEST_GUILESS_MAIN(ConsoleProcess)
