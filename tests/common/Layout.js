@@ -212,6 +212,8 @@ function faults(root, area, menu) {
     var views = all.filter(function (item) { return isScrollArea(item) && item.interactive })
     var atStart = placements(placed, root, area, menu)
     var found = []
+    if (area !== root && !inside(area.mapToItem(root, 0, 0, area.width, area.height), root.width, root.height))
+        found.push("the page area reaches past the window")
     views.forEach(function (view) {
         var fault = scrollFault(view)
         if (fault)

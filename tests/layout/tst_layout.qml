@@ -68,7 +68,7 @@ SimTestCase {
         window.width = pageSize.width
         window.height = pageSize.height
         var shown = window
-        var area = findChild(window.contentItem, "pageLoader")
+        var area = findChild(window.contentItem, "loginPage")
         var menu = null
         if (data.menu !== undefined) {
             signIn()
