@@ -68,6 +68,10 @@ SimTestCase {
         typeInto(main, "密码", "kxt2025")
         click(main, "登 录")
         waitMessage("登录成功")
+        // The side menu is built again when the account's servers arrive, and its
+        // entries move: a click aimed before that lands on another entry.
+        tryVerify(function () { return GlobalVars.accServerList !== null && GlobalVars.accServerList !== undefined }, 20000,
+                  "the account's servers did not arrive")
     }
 
     // The visible window titled `title`, the newest when there are several.
