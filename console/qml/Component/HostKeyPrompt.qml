@@ -40,7 +40,7 @@ HusPopup {
         spacing: 14
 
         Text {
-            width: parent.width
+            width: prompt.availableWidth
             wrapMode: Text.Wrap
             text: "服务器主机密钥已改变，可能存在中间人攻击！"
             font.family: HusTheme.Primary.fontPrimaryFamily
@@ -50,7 +50,7 @@ HusPopup {
 
         TextEdit {
             objectName: "fingerprintText"
-            width: parent.width
+            width: prompt.availableWidth
             readOnly: true
             selectByMouse: true
             wrapMode: TextEdit.WrapAnywhere
