@@ -11,12 +11,12 @@
 
 namespace {
 
-QJsonObject readJson(const QString &name)
+QJsonObject required(const QString &name)
 {
-    QFile file(Fixtures::dir() + QLatin1Char('/') + name);
-    if (!file.open(QIODevice::ReadOnly))
-        qFatal("fixture file %s is missing: is the fixture running?", qPrintable(file.fileName()));
-    return QJsonDocument::fromJson(file.readAll()).object();
+    const QJsonObject fixture = Fixtures::read(name);
+    if (fixture.isEmpty())
+        qFatal("fixture file %s is missing: is the fixture running?", qPrintable(name));
+    return fixture;
 }
 
 QByteArray request(const QString &path, const QByteArray &body, bool post)
@@ -47,23 +47,28 @@ QString dir()
     return env.isEmpty() ? QStringLiteral(KXT_FIXTURE_DIR) : QString::fromLocal8Bit(env);
 }
 
-QJsonObject simulator() { return readJson(QStringLiteral("sim.json")); }
+QJsonObject read(const QString &name)
+{
+    QFile file(dir() + QLatin1Char('/') + name);
+    return file.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(file.readAll()).object() : QJsonObject();
+}
+
+QJsonObject simulator() { return required(QStringLiteral("sim.json")); }
 
 QString simBaseUrl() { return simulator().value("base_url").toString(); }
 
 void pointConsoleAtSimulator()
 {
-    QFile file(dir() + QStringLiteral("/sim.json"));
-    if (!file.open(QIODevice::ReadOnly))
+    const QJsonObject sim = read(QStringLiteral("sim.json"));
+    if (sim.isEmpty())
         return;
-    const QJsonObject sim = QJsonDocument::fromJson(file.readAll()).object();
     if (!qEnvironmentVariableIsSet("KXT_SERVER_URL"))
         qputenv("KXT_SERVER_URL", sim.value("base_url").toString().toLocal8Bit());
     if (!qEnvironmentVariableIsSet("KXT_CA_FILE"))
         qputenv("KXT_CA_FILE", sim.value("cert").toString().toLocal8Bit());
 }
 
-QJsonObject sshd() { return readJson(QStringLiteral("sshd.json")); }
+QJsonObject sshd() { return required(QStringLiteral("sshd.json")); }
 
 QJsonValue simControl(const QString &path, const QJsonObject &body)
 {

@@ -7,6 +7,8 @@
 namespace Fixtures {
 
 QString dir();
+// A fixture's file as JSON; empty when that fixture does not run.
+QJsonObject read(const QString &name);
 
 // sim.json: base_url, control_url, cert, gateway_hosts, gateway_port, root, roots (address ->
 // that server's root folder), sandboxed, log (see simulator/README.md)

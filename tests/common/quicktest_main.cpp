@@ -1,7 +1,6 @@
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
-#include <QJsonDocument>
+#include <QJsonObject>
 #include <QQmlContext>
 #include <QQmlEngine>
 #include <QSettings>
@@ -37,10 +36,10 @@ public slots:
     {
         HusApp::initialize(engine);
         QVariantMap fixture;
-        for (const char *name : {"sim", "sshd"}) {
-            QFile file(Fixtures::dir() + QStringLiteral("/%1.json").arg(QLatin1String(name)));
-            if (file.open(QIODevice::ReadOnly))
-                fixture.insert(QLatin1String(name), QJsonDocument::fromJson(file.readAll()).toVariant());
+        for (const QString name : {"sim", "sshd"}) {
+            const QJsonObject json = Fixtures::read(name + ".json");
+            if (!json.isEmpty())
+                fixture.insert(name, json.toVariantMap());
         }
         engine->rootContext()->setContextProperty(QStringLiteral("fixture"), fixture);
     }
