@@ -10,10 +10,6 @@ SimTestCase {
     property var account: null
     readonly property string probeIp: "10.9.8.7"
 
-    function gatewayBase(host) {
-        return "http://" + host + ":65170"
-    }
-
     function initTestCase() {
         account = freshAccount()
     }
@@ -25,40 +21,47 @@ SimTestCase {
         messages.clear()
     }
 
+    // The platform gets the token once there is one; a gateway never does.
     function test_authorization_header_follows_the_token() {
         GlobalVars.token = ""
         var seq = logSeq()
         GlobalVars.getAllVersion()
-        var before = waitForRequest(seq, "/quenta/getversion")
-        verify(!before.headers.hasOwnProperty("Authorization"), JSON.stringify(before.headers))
-
+        verify(!waitForRequest(seq, "/quenta/getversion").headers.hasOwnProperty("Authorization"))
         GlobalVars.token = account.token
         seq = logSeq()
         GlobalVars.getAccInfo()
         compare(waitForRequest(seq, "/quenta/getInfo").headers["Authorization"], account.token)
-
         GlobalVars.getServerPlugins(sim.gatewayHosts[0])
-        var gateway = waitForRequest(seq, "/api/getallplugins")
-        verify(!gateway.headers.hasOwnProperty("Authorization"), "a gateway request carried the token")
+        verify(!waitForRequest(seq, "/api/getallplugins").headers.hasOwnProperty("Authorization"))
     }
 
-    function test_request_bodies_data() {
+    // Each operation: the request it sends (`body`, `host` for a gateway) and the
+    // message it shows when that request fails (`text`).
+    function operations() {
         var gw = fixture.sim.gateway_hosts[0]
+        var server = { ip: probeIp, port: "22", username: "root", password: "pw" }
         return [
-            { tag: "getAllVersion", call: function() { GlobalVars.getAllVersion() }, path: "/quenta/getversion", body: {} },
-            { tag: "getShopAllProject", call: function() { GlobalVars.getShopAllProject() }, path: "/kxt/getlist", body: {} },
-            { tag: "getShopAllProjectex", call: function() { GlobalVars.getShopAllProjectex() }, path: "/quenta/getProjectInfoList", body: {} },
-            { tag: "getAllAdvertisement", call: function() { GlobalVars.getAllAdvertisement(function() {}) }, path: "/kxt/getadvertisement", body: {} },
-            { tag: "getAccServerList", call: function() { GlobalVars.getAccServerList() }, path: "/quenta/getServerList", body: {} },
-            { tag: "buyExPlugin", call: function() { GlobalVars.buyExPlugin("NoSuchPlugin", probeIp) }, path: "/quenta/buy", body: { projectName: "NoSuchPlugin", ip: probeIp } },
-            { tag: "addServer", call: function() { GlobalVars.addServer({ ip: probeIp, port: "22", username: "root", password: "pw" }) }, path: "/quenta/addServer", body: { ip: probeIp, port: "22", username: "root", password: "pw" } },
-            { tag: "removeServer", call: function() { GlobalVars.removeServer(probeIp) }, path: "/quenta/deleteServer", body: { ip: probeIp } },
+            { tag: "getAllVersion", call: function() { GlobalVars.getAllVersion() }, path: "/quenta/getversion", body: {}, text: "获取版本失败!" },
+            { tag: "getShopAllProject", call: function() { GlobalVars.getShopAllProject() }, path: "/kxt/getlist", body: {}, text: "获取服务器插件列表失败!" },
+            { tag: "getShopAllProjectex", call: function() { GlobalVars.getShopAllProjectex() }, path: "/quenta/getProjectInfoList", body: {}, text: "获取服务器双端插件列表失败!" },
+            { tag: "getAllAdvertisement", call: function() { GlobalVars.getAllAdvertisement(function() {}) }, path: "/kxt/getadvertisement", body: {}, text: "获取服务器广告列表失败!" },
+            { tag: "getAccServerList", call: function() { GlobalVars.getAccServerList() }, path: "/quenta/getServerList", body: {}, text: "获取账号服务器列表失败!" },
+            { tag: "getAccInfo", call: function() { GlobalVars.getAccInfo() }, path: "/quenta/getInfo", text: "获取账号信息失败!" },
+            { tag: "buyExPlugin", call: function() { GlobalVars.buyExPlugin("GuildWar", probeIp) }, path: "/quenta/buy", body: { projectName: "GuildWar", ip: probeIp }, text: "购买失败!" },
+            { tag: "addServer", call: function() { GlobalVars.addServer(server) }, path: "/quenta/addServer", body: server, text: "操作服务器失败!" },
+            { tag: "removeServer", call: function() { GlobalVars.removeServer(probeIp) }, path: "/quenta/deleteServer", body: { ip: probeIp }, text: "删除服务器失败!" },
             { tag: "getServerExPlugins", call: function() { GlobalVars.getServerExPlugins(probeIp) }, path: "/quenta/getUserProList", body: { ip: probeIp } },
             { tag: "setServerExPluginsEnable", call: function() { GlobalVars.setServerExPluginsEnable(probeIp, "GuildWar", 0) }, path: "/quenta/setproopen", body: { ip: probeIp, projectName: "GuildWar", open: 0 } },
             { tag: "getServerPlugins", call: function() { GlobalVars.getServerPlugins(gw) }, path: "/api/getallplugins", body: {}, host: gw },
             { tag: "getServerPluginConfig", call: function() { GlobalVars.getServerPluginConfig(gw, "ShellProbe.json", function() {}) }, path: "/api/getpluginconfig", body: { filename: "ShellProbe.json" }, host: gw },
-            { tag: "backupServerPluginConfig", call: function() { GlobalVars.backupServerPluginConfig(gw, "ShellProbe.json", function() {}) }, path: "/api/backuppluginconfig", body: { filename: "ShellProbe.json" }, host: gw }
+            { tag: "backupServerPluginConfig", call: function() { GlobalVars.backupServerPluginConfig(gw, "ShellProbe.json", function() {}) }, path: "/api/backuppluginconfig", body: { filename: "ShellProbe.json" }, host: gw },
+            { tag: "setServerPluginConfig", call: function() { GlobalVars.setServerPluginConfig(gw, "ShellProbe.json", "{}") }, path: "/api/setpluginconfig", host: gw, text: "配置修改失败!" },
+            { tag: "reqsupportlink", call: function() { GlobalVars.reqsupportlink(1, 200) }, path: "/zf/create", text: "请求失败!请求失败，状态码: 500", statusOnly: true }
         ]
+    }
+
+    function test_request_bodies_data() {
+        return operations().filter(function(row) { return row.body !== undefined })
     }
 
     function test_request_bodies(data) {
@@ -75,31 +78,17 @@ SimTestCase {
     function test_sendPostRequestByIp_without_data_sends_no_body() {
         var seq = logSeq()
         var answered = false
-        GlobalVars.sendPostRequestByIp(gatewayBase(sim.gatewayHosts[0]), "/api/hello", null, function() { answered = true })
-        var request = waitForRequest(seq, "/api/hello")
-        verify(request.body === undefined || request.body === "" || request.body === null, JSON.stringify(request.body))
+        GlobalVars.sendPostRequestByIp("http://" + sim.gatewayHosts[0] + ":65170", "/api/hello", null, function() { answered = true })
+        var body = waitForRequest(seq, "/api/hello").body
+        verify(body === undefined || body === "" || body === null, JSON.stringify(body))
         tryVerify(function() { return answered })
     }
 
     // Each operation reports its own failure, whether the platform answered with an
     // error status or with a 200 whose body is not JSON.
     function test_failure_messages_data() {
-        var gw = fixture.sim.gateway_hosts[0]
-        var rows = [
-            { tag: "getAllVersion", call: function() { GlobalVars.getAllVersion() }, path: "/quenta/getversion", text: "获取版本失败!" },
-            { tag: "getShopAllProject", call: function() { GlobalVars.getShopAllProject() }, path: "/kxt/getlist", text: "获取服务器插件列表失败!" },
-            { tag: "getShopAllProjectex", call: function() { GlobalVars.getShopAllProjectex() }, path: "/quenta/getProjectInfoList", text: "获取服务器双端插件列表失败!" },
-            { tag: "getAllAdvertisement", call: function() { GlobalVars.getAllAdvertisement(function() { fail("the callback ran after a failure") }) }, path: "/kxt/getadvertisement", text: "获取服务器广告列表失败!" },
-            { tag: "buyExPlugin", call: function() { GlobalVars.buyExPlugin("GuildWar", probeIp) }, path: "/quenta/buy", text: "购买失败!" },
-            { tag: "getAccServerList", call: function() { GlobalVars.getAccServerList() }, path: "/quenta/getServerList", text: "获取账号服务器列表失败!" },
-            { tag: "getAccInfo", call: function() { GlobalVars.getAccInfo() }, path: "/quenta/getInfo", text: "获取账号信息失败!" },
-            { tag: "removeServer", call: function() { GlobalVars.removeServer(probeIp) }, path: "/quenta/deleteServer", text: "删除服务器失败!" },
-            { tag: "addServer", call: function() { GlobalVars.addServer({ ip: probeIp, port: "22", username: "u", password: "p" }) }, path: "/quenta/addServer", text: "操作服务器失败!" },
-            { tag: "setServerPluginConfig", call: function() { GlobalVars.setServerPluginConfig(gw, "ShellProbe.json", "{}") }, path: "/api/setpluginconfig", host: gw, text: "配置修改失败!" },
-            { tag: "reqsupportlink", call: function() { GlobalVars.reqsupportlink(1, 200) }, path: "/zf/create", text: "请求失败!请求失败，状态码: 500", statusOnly: true }
-        ]
         var table = []
-        rows.forEach(function(row) {
+        operations().filter(function(row) { return row.text }).forEach(function(row) {
             table.push(Object.assign({}, row, { tag: row.tag + " status 500", fault: { status: 500 } }))
             if (!row.statusOnly)
                 table.push(Object.assign({}, row, { tag: row.tag + " not JSON", fault: { nonjson: true } }))
@@ -116,34 +105,33 @@ SimTestCase {
         compare(messages.shown[0].kind, "error")
     }
 
-    function test_callback_errors_carry_the_status_or_the_json_failure() {
-        var results = []
-        injectFault({ path: "/quenta/getInfo", status: 401, times: 1 })
-        GlobalVars.sendPostRequest("/quenta/getInfo", {}, function(error, answer) { results.push({ error: error, answer: answer }) })
-        tryVerify(function() { return results.length === 1 })
-        compare(results[0].error.message, "请求失败，状态码: 401")
-        compare(String(results[0].error), "请求失败，状态码: 401")
-
-        injectFault({ path: "/quenta/getInfo", nonjson: true, times: 1 })
-        GlobalVars.sendPostRequest("/quenta/getInfo", {}, function(error, answer) { results.push({ error: error, answer: answer }) })
-        tryVerify(function() { return results.length === 2 })
-        compare(results[1].error.message, "请求失败，响应不是有效的JSON")
-        verify(typeof results[1].answer === "string" && results[1].answer.length > 0, "the raw body is handed on")
-
-        GlobalVars.sendPostRequest("/quenta/getInfo", {}, function(error, answer) { results.push({ error: error, answer: answer }) })
-        tryVerify(function() { return results.length === 3 })
-        compare(results[2].error, null)
-        compare(results[2].answer.data.username, account.username)
+    // The helper's callback: an error naming the status (0 when nothing answered) or
+    // the body that is not JSON, which is handed on; else the parsed answer.
+    function test_callback_data() {
+        return [
+            { tag: "status 401", fault: { status: 401 }, error: "请求失败，状态码: 401" },
+            { tag: "not JSON", fault: { nonjson: true }, error: "请求失败，响应不是有效的JSON" },
+            { tag: "unreachable", url: "https://127.0.0.1:1", error: "请求失败，状态码: 0" },
+            { tag: "answer", error: null }
+        ]
     }
 
-    function test_unreachable_platform_reports_status_zero() {
-        GlobalVars.server_url = "https://127.0.0.1:1"
+    function test_callback(data) {
+        if (data.fault)
+            injectFault(Object.assign({ path: "/quenta/getInfo", times: 1 }, data.fault))
+        GlobalVars.server_url = data.url || sim.baseUrl
         var result = null
-        GlobalVars.sendPostRequest("/quenta/getversion", {}, function(error) { result = error })
+        GlobalVars.sendPostRequest("/quenta/getInfo", {}, function(error, answer) { result = { error: error, answer: answer } })
         tryVerify(function() { return result !== null }, 10000)
-        compare(result.message, "请求失败，状态码: 0")
+        compare(result.error && result.error.message, data.error)
+        if (data.fault && data.fault.nonjson)
+            verify(typeof result.answer === "string" && result.answer.length > 0, "the raw body is handed on")
+        if (!data.error)
+            compare(result.answer.data.username, account.username)
     }
 
+    // Both catalogues are kept as maps by project name, the dual-end entries named
+    // by their key before anyone hears of the change; a failure clears both forms.
     function test_catalogue_maps() {
         GlobalVars.serverPluginList = null
         GlobalVars.serverPluginexMap = null
@@ -156,42 +144,24 @@ SimTestCase {
         GlobalVars.getShopAllProject()
         GlobalVars.getShopAllProjectex()
         tryVerify(function() { return GlobalVars.serverPluginList !== null && GlobalVars.serverPluginexMap !== null }, 10000)
-
+        GlobalVars.serverPluginexMapChanged.disconnect(onDualChanged)
+        compare(namedInNotification, true)
         var list = GlobalVars.serverPluginList
         verify(list.length > 0)
-        compare(Object.keys(GlobalVars.serverPluginMap).sort(), list.map(function(e) { return e.ProjectName }).sort())
-        list.forEach(function(entry) { compare(GlobalVars.serverPluginMap[entry.ProjectName].ProjectVersion, entry.ProjectVersion) })
-        compare(namedInNotification, true)
-
+        list.forEach(function(entry) { compare(GlobalVars.serverPluginMap[entry.ProjectName], entry) })
+        compare(Object.keys(GlobalVars.serverPluginMap).length, list.length)
         var dual = done(sim.platform("/quenta/getProjectInfoList", {}, account.token)).json.data
         compare(Object.keys(GlobalVars.serverPluginexMap).sort(), Object.keys(dual).sort())
 
         var map = GlobalVars.mapByProjectName([
             { ProjectName: "A", ProjectVersion: 1 }, { ProjectName: "B", ProjectVersion: 1 }, { ProjectName: "A", ProjectVersion: 2 }])
-        compare(Object.keys(map).sort(), ["A", "B"])
-        compare(map.A.ProjectVersion, 2)
-        compare(Object.keys(GlobalVars.mapByProjectName(undefined)).length, 0)
-        GlobalVars.serverPluginexMapChanged.disconnect(onDualChanged)
-    }
+        compare([Object.keys(map).sort(), map.A.ProjectVersion], [["A", "B"], 2])
+        compare(GlobalVars.mapByProjectName(undefined), {})
 
-    function test_failed_catalogue_clears_both_properties() {
-        GlobalVars.getShopAllProject()
-        tryVerify(function() { return GlobalVars.serverPluginMap !== null }, 10000)
         injectFault({ path: "/kxt/getlist", status: 503, times: 1 })
         GlobalVars.getShopAllProject()
         tryVerify(function() { return GlobalVars.serverPluginList === null }, 10000)
         compare(GlobalVars.serverPluginMap, null)
-    }
-
-    function test_adding_and_removing_a_server_refreshes_the_list() {
-        var ip = "10.20.30." + (accountCounter + 40)
-        GlobalVars.accServerList = null
-        GlobalVars.addServer({ ip: ip, port: "22", username: "root", password: "pw" })
-        tryVerify(function() { return Array.isArray(GlobalVars.accServerList) && GlobalVars.accServerList.some(function(s) { return s.serverIp === ip }) }, 10000)
-        compare(messages.texts(), ["操作服务器成功!"])
-        GlobalVars.removeServer(ip)
-        tryVerify(function() { return !GlobalVars.accServerList.some(function(s) { return s.serverIp === ip }) }, 10000)
-        compare(messages.texts(), ["操作服务器成功!", "删除服务器成功!"])
     }
 
     // This runner is built away from the updater, so a newer version must leave
