@@ -211,38 +211,6 @@ SimTestCase {
         compare(messages.shown, [])
     }
 
-    function gatewayHello(host) {
-        return done(sim.request("POST", "http://" + host + ":" + fixture.sim.gateway_port + "/api/hello", {}))
-    }
-
-    function test_add_installs_the_gateway() {
-        demoRequest("/quenta/deleteServer", { ip: hosts[2] })
-        verify(gatewayHello(hosts[2]).status !== 200, "the third gateway runs before its installation")
-        var page = openPage("demo", "kxt2025")
-        click(find("addServerLink"))
-        var addWindow = page.addServerWindow
-        waitForRendering(addWindow.contentItem)
-        var input = function(name) { return findChild(addWindow.contentItem, name) }
-        Items.retype(input("ipInput"), hosts[2])
-        Items.retype(input("portInput"), String(sshd.port))
-        Items.retype(input("userInput"), sshd.user)
-        Items.retype(input("passwordInput"), sshd.password)
-        var seq = logSeq()
-        click(input("submitButton"))
-        verify(input("workingSpinner").visible)
-        verify(input("ipInput").readOnly)
-        tryVerify(function() { return messages.texts("success").indexOf("新增服务器成功") !== -1 }, 40000)
-        compare(messages.texts("info"), ["请耐心等待服务器初始化!"])
-        compare(waitForRequest(seq, "/quenta/addServer").body, addServerBody(hosts[2], sshd.port, sshd.password))
-        compare(page.addServerWindow, null)
-        compare(gatewayHello(hosts[2]).json.host, hosts[2])
-        // The installer was fetched into the home folder of the third server's root.
-        verify(QmlTool.readFile(fixture.sim.roots[hosts[2]] + "/root/sh").indexOf("Tolvaren_Service_Success") !== -1)
-        compare(QmlTool.readFile(fixture.sim.roots[hosts[0]] + "/root/sh"), "null")
-        tryVerify(function() { return find("serverTable").rowCount === 3 }, 10000)
-        compare(messages.texts("error"), [])
-    }
-
     function test_failed_login_returns_to_editing_data() {
         return [
             { tag: "edited row with port 2222", port: 2222, password: "" },
@@ -264,6 +232,7 @@ SimTestCase {
         var seq = logSeq()
         click(input("submitButton"))
         compare(input("submitButton").text, "修改")
+        verify(input("workingSpinner").visible && input("ipInput").readOnly, "nothing changes while it works")
         tryVerify(function() { return addWindow.state === 0 }, 15000)
         compare(messages.shown, [{ kind: "error", text: "连接服务器失败,请检查您填写的信息!" }])
         verify(input("submitButton").visible)

@@ -39,7 +39,6 @@ Item {
             mouseMove(card, 100, 60);
             tryCompare(panel, "scale", card.hoverScale, 5000);
             compare(card.z, 999);
-            verify(card.z > left.z);
             mousePress(card, 100, 60);
             tryCompare(panel, "scale", card.pressedScale, 5000);
             mouseRelease(card, 100, 60);
@@ -50,29 +49,23 @@ Item {
             mouseMove(root, 5, 5);
         }
 
+        // A callback runs after the event that caused it, so a click may take its card away.
         function test_callbacks_run_after_the_mouse_event() {
             const calls = [];
-            const card = createTemporaryObject(cardComponent, root, { x: 300, y: 50 });
-            card.onHoverEnter = function () { calls.push("enter"); };
-            card.onHoverExit = function () { calls.push("exit"); };
-            card.onClicked = function () { calls.push("click"); };
-            mouseMove(card, 100, 60);
-            mouseClick(card, 100, 60);
-            compare(calls.indexOf("click"), -1, "not inside the click itself");
-            tryVerify(function () { return calls.indexOf("click") >= 0; }, 5000);
-            mouseMove(root, 5, 5);
-            tryVerify(function () { return calls.indexOf("exit") >= 0; }, 5000);
-            compare(calls[0], "enter");
-        }
-
-        function test_click_callback_may_destroy_the_card() {
-            const card = cardComponent.createObject(root, { x: 550, y: 50 });
+            const card = cardComponent.createObject(root, { x: 300, y: 50 });
             let destroyed = false;
             card.Component.destruction.connect(function () { destroyed = true; });
-            card.onClicked = function () { card.destroy(); };
+            card.onHoverEnter = function () { calls.push("enter"); };
+            card.onHoverExit = function () { calls.push("exit"); };
+            card.onClicked = function () { calls.push("click"); card.destroy(); };
+            mouseMove(card, 100, 60);
+            mouseMove(root, 5, 5);
+            tryVerify(function () { return calls.join() === "enter,exit"; }, 5000, calls.join());
             mouseClick(card, 100, 60);
+            compare(calls.indexOf("click"), -1, "not inside the click itself");
             tryVerify(function () { return destroyed; }, 5000);
-            mouseMove(root, 600, 100);
+            compare(calls.slice(2), ["enter", "click"]);
+            mouseMove(root, 5, 5);
         }
     }
 
@@ -90,10 +83,8 @@ Item {
             return count;
         }
 
-        function test_defaults_and_colour_change_repaints() {
+        function test_colour_change_repaints() {
             const spinner = createTemporaryObject(spinnerComponent, root, { x: 600, y: 250 });
-            compare(spinner.width, 48);
-            compare(spinner.strokeWidth, 4.8);
             tryVerify(function () { return arcPixels(spinner, "#2196F3") > 10; }, 2000);
             spinner.color = "#FF5722";
             tryVerify(function () { return arcPixels(spinner, "#FF5722") > 10; }, 2000);
@@ -103,7 +94,6 @@ Item {
         function test_turns_once_per_duration() {
             const spinner = createTemporaryObject(spinnerComponent, root,
                                                   { x: 700, y: 250, size: 32, duration: 12000 });
-            compare(spinner.width, 32);
             const canvas = spinner.children[0];
             const startAngle = canvas.rotation;
             const start = Date.now();
@@ -142,8 +132,6 @@ Item {
                                                                    maximumValue: data.max === undefined ? 100 : data.max });
             if (data.width)
                 bar.width = data.width;
-            compare(bar.width, data.width || 120);
-            compare(bar.height, 12);
             bar.currentValue = data.value;
             compare(findChild(bar, "fill").width, data.fill);
             compare(findChild(bar, "label").text, data.label);

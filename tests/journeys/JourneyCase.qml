@@ -134,10 +134,6 @@ SimTestCase {
         return item
     }
 
-    function noText(win, text) {
-        compare(shows(win, text), null, text + " is still shown")
-    }
-
     // Items move while layouts settle: a click waits for a frame drawn after the item showed.
     function settle(win) {
         let drawn = false
@@ -157,7 +153,6 @@ SimTestCase {
             tryVerify(function () { return find() !== null }, 20000, "nothing to click: " + text)
         } catch (e) {
             // What the window showed instead, for the one reading the failure.
-            Desktop.save(win, Desktop.freshFolder("failed") + "/click.png")
             console.log("shown:", Desktop.windows().map(function (w) { return w.title }),
                         Items.all(win.contentItem, function (it) { return it.text !== undefined && reachable(win, it) })
                              .map(function (it) { return String(it.text) }).join(" | "))
@@ -179,10 +174,10 @@ SimTestCase {
         tryVerify(function () { return Desktop.hasKeyboard(win) }, 5000, "the window did not take the keyboard")
     }
 
-    // Types over what the input (found by its placeholder, or by `test`) holds.
-    function typeInto(win, placeholder, text, test) {
+    // Types over what the input (found by its placeholder) holds.
+    function typeInto(win, placeholder, text) {
         activate(win)
-        const input = click(win, placeholder, test || function (it) { return it.placeholderText === placeholder })
+        const input = click(win, placeholder, function (it) { return it.placeholderText === placeholder })
         keyClick(Qt.Key_A, Qt.ControlModifier)
         for (let i = 0; i < text.length; ++i) {
             activate(win)
@@ -203,13 +198,10 @@ SimTestCase {
             keyRelease(Qt.Key_Escape)
     }
 
-    function noticeCount(text) {
-        return notices.filter(function (n) { return n.text === text }).length
-    }
-
     // Waits until the message bar has shown `text` `times` times in this journey.
     function waitMessage(text, timeout, times) {
-        tryVerify(function () { return noticeCount(text) >= (times || 1) }, timeout || 20000,
+        const count = function () { return notices.filter(function (n) { return n.text === text }).length }
+        tryVerify(function () { return count() >= (times || 1) }, timeout || 20000,
                   "no message " + text + "; shown: " + JSON.stringify(notices.map(function (n) { return n.text })))
     }
 
@@ -230,12 +222,6 @@ SimTestCase {
 
     function serverFile(host, path) {
         return QmlTool.readFile(fixture.sim.roots[host] + path)
-    }
-
-    function platform(path, body, token) {
-        const answer = done(sim.platform(path, body, token))
-        compare(answer.status, 200, path + ": " + answer.text)
-        return answer.json
     }
 
     // A picture of the window once the message bar has cleared (the notices would

@@ -1,4 +1,3 @@
-#include <QDir>
 #include <QGuiApplication>
 #include <QQmlEngine>
 #include <QQuickWindow>
@@ -36,15 +35,6 @@ public:
     {
         auto *quickWindow = qobject_cast<QQuickWindow *>(window);
         return quickWindow && quickWindow->grabWindow().save(path);
-    }
-
-    // An empty folder of that name in the working folder, for what a journey saves.
-    Q_INVOKABLE QString freshFolder(const QString &name) const
-    {
-        QDir folder(QDir::current().absoluteFilePath(name));
-        folder.removeRecursively();
-        folder.mkpath(QStringLiteral("."));
-        return folder.absolutePath();
     }
 
     Q_INVOKABLE QString env(const QString &name) const

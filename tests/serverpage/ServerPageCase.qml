@@ -1,5 +1,4 @@
 import QtQuick 2.15
-import QmlTool 1.0
 import "qrc:/MyGlobals" 1.0
 import "../console/common"
 
@@ -20,18 +19,5 @@ SimTestCase {
             queue = component.createObject(null)
             verify(queue, component.errorString())
         }
-    }
-
-    // The server path `path` in the root of the server at `host`.
-    function serverFile(host, path) {
-        return fixture.sim.roots[host] + path
-    }
-
-    function fileExists(path) {
-        return QmlTool.readFile(path) !== "null"
-    }
-
-    function setGateway(host, components) {
-        compare(done(sim.control("/gateway/state", { host: host, components: components })).status, 200)
     }
 }

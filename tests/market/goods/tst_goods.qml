@@ -47,7 +47,6 @@ MarketSession {
         return [
             { tag: "bundled with the framework", name: "KxtCore", change: {}, message: null },
             { tag: "plugin name climbs out", name: "AntiCheatLite", change: { ProjectName: "../AntiCheatLite" }, message: "\"../AntiCheatLite\"" },
-            { tag: "empty plugin name", name: "AntiCheatLite", change: { ProjectName: "" }, message: "\"\"" },
             { tag: "file with a quote", name: "AntiCheatLite", change: { ProjectFiles: ["a.jar", "x'; rm -rf /; '"] }, message: "x'" },
             { tag: "configuration elsewhere", name: "AntiCheatLite", change: { ProjectConfig: "../../etc/x.json" }, message: "../../etc" }
         ]

@@ -49,9 +49,7 @@ Item {
 
         function test_cards_of_both_markets() {
             const shop = cards(openTab("Tab_shop.qml"))
-            compare(shop.length, 9)
-            compare(shop[0], "AutoAnnounce|作者:KXT开发组")
-            compare(shop[1], "SignInReward|作者:木子")
+            compare([shop.length, shop[0], shop[1]], [9, "AutoAnnounce|作者:KXT开发组", "SignInReward|作者:木子"])
             compare(GlobalVars.tab_shop, loader.item)
 
             const dual = cards(openTab("Tab_shopex.qml"))
@@ -88,8 +86,7 @@ Item {
         function test_server_choice_and_detail_windows() {
             let tab = openTab("Tab_shop.qml")
             const select = findChild(tab, "serverSelect")
-            compare(select.count, 3)
-            compare(select.optionAt(2).label, fixture.sim.gateway_hosts[2])
+            compare([select.count, select.optionAt(2).label], [3, fixture.sim.gateway_hosts[2]])
             select.currentIndex = 2
             compare(GlobalVars.selectServer, 2)
 
@@ -100,9 +97,7 @@ Item {
             box.choose(0)
             tryVerify(() => tab.detailWindow && tab.detailWindow.visible)
             const first = tab.detailWindow
-            compare(first.p_name, "MailBox")
-            compare(first.y, 185)
-            compare(box.text, "")
+            compare([first.p_name, first.y, box.text], ["MailBox", 185, ""])
 
             // A card click with the window open raises that same window.
             const grid = findChild(tab, "pluginGrid")
