@@ -8,6 +8,7 @@ import json
 import os
 import shutil
 import socket
+import struct
 import sys
 import tempfile
 import unittest
@@ -33,10 +34,10 @@ def tearDownModule():
     shutil.rmtree(FOLDER, ignore_errors=True)
 
 
-def fetch(url, body=None, token=None, raw=None, content_type="application/json"):
+def fetch(url, body=None, token=None, raw=None, content_type="application/json", headers=None):
     """POSTs `body` as JSON or `raw` as it is (GET without either); the status and the
     answer's bytes."""
-    headers = {"Content-Type": content_type, **({"Authorization": token} if token else {})}
+    headers = {"Content-Type": content_type, **({"Authorization": token} if token else {}), **(headers or {})}
     data = raw if raw is not None else None if body is None else json.dumps(body).encode()
     try:
         with urllib.request.urlopen(urllib.request.Request(url, data, headers), timeout=10,
@@ -60,6 +61,10 @@ def control(path, body=None):
     return json.loads(answer)
 
 
+def png_size(url):
+    return struct.unpack(">II", fetch(url)[1][16:24])
+
+
 def multipart(name, data):
     """A body shaped like the console's uploads: Content-Type before Content-Disposition."""
     return (("--%s\r\nContent-Type: application/octet-stream\r\nContent-Disposition: form-data; "
@@ -78,9 +83,10 @@ class SimulatorTests(unittest.TestCase):
         self.token = json.loads(platform("/login", {"username": "demo", "password": "kxt2025"})[1])["token"]
         self.root = os.path.join(SIM["root"], SIM["gateway_hosts"][0])
 
-    def test_platform_refusals(self):
+    def test_refusals(self):
         server = {"ip": "203.0.113.7", "port": "2200", "username": "admin", "password": "p1"}
-        rows = [  # path, body, token, status, text in the answer
+        config = {"filename": "AutoAnnounce.json", "config": "{broken"}
+        rows = [  # path (on the platform unless a gateway's URL), body, token, status, text in the answer
             ("/quenta/getInfo", {}, None, 401, "未登录"),
             ("/quenta/getInfo", {}, "Bearer " + self.token, 401, "未登录"),
             ("/quenta/getInfo", {}, self.token[:-1], 401, "未登录"),
@@ -98,12 +104,29 @@ class SimulatorTests(unittest.TestCase):
             ("/kxt/download/AutoAnnounce:Other.jar", {"key": "AutoAnnounce:Other.jar"}, None, 404, ""),
             ("/kxt/download/AutoAnnounce:Proj.ifo", {"key": "ShopGui:Proj.ifo"}, None, 400, ""),
             ("/quenta/download/all", {"key": "nope"}, None, 404, ""),
+            ("http://%s:%d/api/setpluginconfig" % (SIM["gateway_hosts"][0], SIM["gateway_port"]), config, None, 400,
+             "JSON"),
         ]
         for path, body, token, status, text in rows:
             with self.subTest(path=path, body=body):
-                answer = platform(path, body, token)
+                answer = fetch(path if path.startswith("http") else SIM["base_url"] + path, body, token)
                 self.assertEqual(answer[0], status)
                 self.assertIn(text, answer[1].decode())
+
+    def test_catalogue_media_and_no_private_fields(self):
+        dual = json.loads(platform("/quenta/getProjectInfoList", {}, self.token)[1])["data"]
+        server = json.loads(platform("/kxt/getlist", {}, self.token)[1])["list"]
+        # The catalogues keep the simulator's own notes ("_" keys) to themselves.
+        self.assertFalse([key for entry in server + list(dual.values()) for key in entry if key.startswith("_")])
+        blocks = [(name, block) for name, entry in dual.items() for block in entry["ProjectDetails"]]
+        # Players seek through byte ranges.
+        video = next(block["content"] for _, block in blocks if block["type"] == "mov")
+        self.assertEqual(fetch(video, headers={"Range": "bytes=8-11"}), (206, b"AVI "))
+        name, image = next((name, block["content"]) for name, block in blocks if block["type"] == "img")
+        for kind, size in (("getimg", (640, 360)), ("getthumb", (160, 90))):
+            self.assertEqual(png_size(SIM["base_url"] + "/quenta/%s/%s/%s" % (kind, name, image)), size)
+        for advert in json.loads(platform("/kxt/getadvertisement", {}, self.token)[1])["list"]:
+            self.assertEqual(png_size(SIM["base_url"] + advert["imageurl"]), (900, 300))
 
     def test_uploads_and_links_stay_inside_the_root(self):
         host = SIM["gateway_hosts"][0]
