@@ -57,21 +57,10 @@ void check(const char *call, const char *path)
         refuse(call, path);
 }
 
-template<typename F>
-F next(const char *name)
-{
-    return reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
-}
-
-int guardedOpen(const char *call, const char *path, int flags, mode_t mode)
-{
-    if (flags & (O_WRONLY | O_RDWR | O_CREAT | O_TRUNC))
-        check(call, path);
-    const auto real = next<int (*)(const char *, int, ...)>(call);
-    return real(path, flags, mode);
-}
-
 } // namespace
+
+// The next definition of `name` after ours: libc's.
+#define NEXT(name) reinterpret_cast<decltype(&name)>(dlsym(RTLD_NEXT, #name))
 
 extern "C" {
 
@@ -81,60 +70,54 @@ int open64(const char *path, int flags, ...)
     va_start(args, flags);
     const auto mode = static_cast<mode_t>(va_arg(args, int));
     va_end(args);
-    return guardedOpen("open64", path, flags, mode);
+    if (flags & (O_WRONLY | O_RDWR | O_CREAT | O_TRUNC))
+        check("open", path);
+    return NEXT(open64)(path, flags, mode);
 }
 
-int open(const char *path, int flags, ...)
-{
-    va_list args;
-    va_start(args, flags);
-    const auto mode = static_cast<mode_t>(va_arg(args, int));
-    va_end(args);
-    return guardedOpen("open", path, flags, mode);
-}
+// Same signature on 64-bit Linux; Qt may call either.
+int open(const char *path, int flags, ...) __attribute__((alias("open64")));
 
 int mkdir(const char *path, mode_t mode)
 {
     check("mkdir", path);
-    static const auto real = next<int (*)(const char *, mode_t)>("mkdir");
-    return real(path, mode);
+    return NEXT(mkdir)(path, mode);
 }
 
 int unlink(const char *path)
 {
     check("unlink", path);
-    static const auto real = next<int (*)(const char *)>("unlink");
-    return real(path);
+    return NEXT(unlink)(path);
 }
 
 int rmdir(const char *path)
 {
     check("rmdir", path);
-    static const auto real = next<int (*)(const char *)>("rmdir");
-    return real(path);
+    return NEXT(rmdir)(path);
 }
 
 int rename(const char *from, const char *to)
 {
     check("rename", from);
     check("rename", to);
-    static const auto real = next<int (*)(const char *, const char *)>("rename");
-    return real(from, to);
-}
-
-int renameat2(int fromDir, const char *from, int toDir, const char *to, unsigned flags)
-{
-    if (guarding)
-        refuse("renameat2", to);
-    static const auto real = next<int (*)(int, const char *, int, const char *, unsigned)>("renameat2");
-    return real(fromDir, from, toDir, to, flags);
+    return NEXT(rename)(from, to);
 }
 
 int link(const char *from, const char *to)
 {
     check("link", to);
-    static const auto real = next<int (*)(const char *, const char *)>("link");
-    return real(from, to);
+    return NEXT(link)(from, to);
+}
+
+// Qt renames through renameat2 relative to the working folder; check() cannot
+// resolve paths relative to another folder descriptor.
+int renameat2(int fromDir, const char *from, int toDir, const char *to, unsigned flags)
+{
+    if (guarding && (fromDir != AT_FDCWD || toDir != AT_FDCWD))
+        refuse("renameat2", to);
+    check("renameat2", from);
+    check("renameat2", to);
+    return NEXT(renameat2)(fromDir, from, toDir, to, flags);
 }
 
 int symlink(const char *target, const char *path)
@@ -142,8 +125,7 @@ int symlink(const char *target, const char *path)
     // The extractor never makes links: a link is how a later entry escapes.
     if (guarding)
         refuse("symlink", path);
-    static const auto real = next<int (*)(const char *, const char *)>("symlink");
-    return real(target, path);
+    return NEXT(symlink)(target, path);
 }
 
 int LLVMFuzzerInitialize(int *argc, char ***argv)
