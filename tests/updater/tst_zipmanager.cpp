@@ -15,7 +15,6 @@
 
 using Prepare = std::function<void(const QDir &dest)>;
 Q_DECLARE_METATYPE(ZipEntry)
-Q_DECLARE_METATYPE(QList<ZipEntry>)
 Q_DECLARE_METATYPE(Prepare)
 Q_DECLARE_METATYPE(NameEncoding)
 
@@ -110,13 +109,13 @@ private slots:
     void extractsEntriesAndReportsProgress();
     void unreadableArchiveReportsOpenFailure_data();
     void unreadableArchiveReportsOpenFailure();
+    void unsafeNamesAreRecognised_data();
+    void unsafeNamesAreRecognised();
     void troublesomeEntriesLeaveTheInstallationAsItWas_data();
     void troublesomeEntriesLeaveTheInstallationAsItWas();
-    void damagedEntryChangesNoInstalledFile();
     void shortWriteIsReported();
-    void secondExtractionWhileRunningIsRefused();
+    void busyManagerRefusesAndWaitsWhenDestroyed();
     void nextExtractionMayStartFromFinishedHandler();
-    void destroyingManagerWaitsForExtraction();
 
 private:
     QString archive(const QList<ZipEntry> &entries, NameEncoding encoding = NameEncoding::Utf8Flag);
@@ -239,59 +238,68 @@ void TestZipManager::unreadableArchiveReportsOpenFailure()
     QCOMPARE(manager.progress(), 100);
 }
 
+void TestZipManager::unsafeNamesAreRecognised_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("unsafe");
+    for (const char *name : {"../evil.txt", "sub/../../evil.txt", "sub/../evil.txt", "..\\evil.txt",
+                             "sub\\..\\..\\evil.txt", "/tmp/evil.txt", "/tmp/evil/", "\\evil.txt", "C:/evil.txt",
+                             "C:evil.txt", "d:\\evil.txt", "", "./.", "."})
+        QTest::newRow(name) << QString::fromUtf8(name) << true;
+    QTest::newRow("embedded NUL") << QStringLiteral("a.txt") + QChar(0) + QStringLiteral("/../x") << true;
+    for (const char *name : {"..config", "a..b/c..txt", "./d.txt", ":res/x.txt", "d/", "./", "更新包/说明.txt"})
+        QTest::newRow(name) << QString::fromUtf8(name) << false;
+}
+
+void TestZipManager::unsafeNamesAreRecognised()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, unsafe);
+    QCOMPARE(ZipWorker::isUnsafeEntryName(name), unsafe);
+}
+
 void TestZipManager::troublesomeEntriesLeaveTheInstallationAsItWas_data()
 {
-    // Each archive is a.txt, the troublesome entry, c.txt; %s in the entry stands for the sandbox.
+    // Each archive is a.txt, the troublesome entry, c.txt.
     QTest::addColumn<ZipEntry>("entry");
     QTest::addColumn<Prepare>("prepare");
     QTest::addColumn<QStringList>("expected");
 
     const auto none = Prepare([](const QDir &) {});
-    const auto unsafe = [&](const char *tag, const ZipEntry &entry) {
-        QTest::newRow(tag) << entry << none
-                           << QStringList{"progress 33", "error 不安全的路径，已拒绝: " + entry.name,
-                                          "error " + summary, "finished"};
+    const auto old = Prepare([](const QDir &d) {
+        for (const char *name : {"a.txt", "b.txt", "c.txt"})
+            writeFile(d.filePath(name), "old");
+    });
+    const auto failed = [](const QStringList &events) {
+        return events + QStringList{"error " + summary, "finished"};
     };
-    unsafe("parent step", ZipEntry::file("../evil.txt"));
-    unsafe("parent steps past a folder", ZipEntry::file("sub/../../evil.txt"));
-    unsafe("parent step staying inside", ZipEntry::file("sub/../evil.txt"));
-    unsafe("parent step, backslashes", ZipEntry::file("..\\evil.txt"));
-    unsafe("parent steps past a folder, backslashes", ZipEntry::file("sub\\..\\..\\evil.txt"));
-    unsafe("absolute name", ZipEntry::file("%s/evil.txt"));
-    unsafe("absolute directory", ZipEntry{"%s/evil/", {}, false, -1});
-    unsafe("root-relative, backslash", ZipEntry::file("\\evil.txt"));
-    unsafe("drive letter", ZipEntry::file("C:/evil.txt"));
-    unsafe("drive-relative", ZipEntry::file("C:evil.txt"));
-    unsafe("drive letter, backslash", ZipEntry::file("d:\\evil.txt"));
-    unsafe("empty file name", ZipEntry::file(""));
-    unsafe("file named after the destination", ZipEntry::file("./."));
-    unsafe("link to an absolute path", ZipEntry::link("link", "%s"));
-    unsafe("link to a parent", ZipEntry::link("link", "../.."));
-    unsafe("link to a file inside", ZipEntry::link("link", "a.txt"));
-
+    QTest::newRow("unsafe name") << ZipEntry::file("sub/../../evil.txt") << none
+                                 << failed({"progress 33", "error 不安全的路径，已拒绝: sub/../../evil.txt"});
+    QTest::newRow("link") << ZipEntry::link("link", "../..") << none
+                          << failed({"progress 33", "error 不安全的路径，已拒绝: link"});
     const QStringList staged{"progress 33", "progress 66", "progress 100"};
     QTest::newRow("non-empty directory where a file goes")
         << ZipEntry::file("b.txt") << Prepare([](const QDir &d) { writeFile(d.filePath("b.txt/keep"), "mine"); })
-        << staged + QStringList{"error 无法删除旧文件: %d/b.txt", "error " + summary, "finished"};
+        << failed(staged + QStringList{"error 无法删除旧文件: %d/b.txt"});
     QTest::newRow("a replaced file cannot be moved")
-        << ZipEntry::file("b.txt")
-        << Prepare([](const QDir &d) {
-               for (const char *name : {"a.txt", "b.txt", "c.txt"})
-                   writeFile(d.filePath(name), "old");
+        << ZipEntry::file("b.txt") << Prepare([old](const QDir &d) {
+               old(d);
                QVERIFY(lockFile(d.filePath("c.txt")));
            })
-        << staged + QStringList{"error 无法删除旧文件: %d/c.txt", "error " + summary, "finished"};
+        << failed(staged + QStringList{"error 无法删除旧文件: %d/c.txt"});
     QTest::newRow("file where a directory goes")
         << ZipEntry::file("sub/b.txt") << Prepare([](const QDir &d) { writeFile(d.filePath("sub"), "mine"); })
-        << staged + QStringList{"error 无法创建目录: %d/sub", "error " + summary, "finished"};
+        << failed(staged + QStringList{"error 无法创建目录: %d/sub"});
     const QString longName(300, QLatin1Char('n'));
     QTest::newRow("name too long to create")
-        << ZipEntry::file(longName) << none
-        << QStringList{"progress 33", "error 无法写入文件: %d/" + longName, "error " + summary, "finished"};
+        << ZipEntry::file(longName) << none << failed({"progress 33", "error 无法写入文件: %d/" + longName});
     QTest::newRow("entry that cannot be opened")
-        << ZipEntry{"packed.bin", "pretend this is LZMA", false, 14}
-        << Prepare([](const QDir &d) { writeFile(d.filePath("packed.bin"), "mine"); })
-        << QStringList{"progress 33", "error 无法打开ZIP中的文件: packed.bin", "error " + summary, "finished"};
+        << ZipEntry{"b.bin", "pretend this is LZMA", false, 14} << old
+        << failed({"progress 33", "error 无法打开ZIP中的文件: b.bin"});
+    // Stored bytes declared deflated: the entry opens, its data is damaged.
+    QTest::newRow("damaged entry")
+        << ZipEntry{"b.txt", QByteArray(100000, 'p'), false, 8} << old
+        << failed({"progress 33", "error 文件写入不完整: %d/b.txt"});
     QTest::newRow("old file and a link out are replaced")
         << ZipEntry::file("b.txt")
         << Prepare([](const QDir &d) {
@@ -306,10 +314,6 @@ void TestZipManager::troublesomeEntriesLeaveTheInstallationAsItWas()
     QFETCH(ZipEntry, entry);
     QFETCH(Prepare, prepare);
     QFETCH(QStringList, expected);
-    for (QString *text : {&entry.name, &expected[1]})
-        text->replace(QLatin1String("%s"), sandbox->path());
-    entry.data.replace("%s", sandbox->path().toUtf8());
-
     const QDir dest(destPath);
     prepare(dest);
     const QMap<QString, QByteArray> before = snapshot(destPath);
@@ -321,7 +325,7 @@ void TestZipManager::troublesomeEntriesLeaveTheInstallationAsItWas()
     if (events.contains("error " + summary)) {
         QCOMPARE(snapshot(destPath), before);
     } else {
-        for (const char *name : {"a.txt", "c.txt"})
+        for (const char *name : {"a.txt", "b.txt", "c.txt"})
             QCOMPARE(readFile(dest.filePath(name)), "content of " + QByteArray(name));
     }
     // Nothing lands outside the destination, and nothing inside it links anywhere.
@@ -329,78 +333,50 @@ void TestZipManager::troublesomeEntriesLeaveTheInstallationAsItWas()
     QCOMPARE(all.filter(QRegularExpression("^(?!dest/)")), (QStringList{"cwd", "dest"}));
     for (const QString &path : all)
         QVERIFY2(!QFileInfo(sandbox->filePath(path)).isSymLink() && !path.contains("evil"), qPrintable(path));
-    QVERIFY(!QFileInfo::exists(QDir::rootPath() + "evil.txt"));
-}
-
-void TestZipManager::damagedEntryChangesNoInstalledFile()
-{
-    QByteArray big;
-    for (int i = 0; i < 200000; ++i)
-        big.append(QByteArray::number(i * 31 % 977));
-    const QString path = archive({ZipEntry::file("a.txt"), ZipEntry::file("b.txt"), ZipEntry::file("big.txt", big),
-                                  ZipEntry::file("d.txt"), ZipEntry::file("e.txt")});
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadWrite));
-    QByteArray bytes = file.readAll();
-    // Damage the middle of big.txt's compressed stream; the headers stay intact.
-    for (int i = 0; i < 64; ++i)
-        bytes[2000 + i] = static_cast<char>(bytes.at(2000 + i) ^ 0x5a);
-    file.seek(0);
-    file.write(bytes);
-    file.close();
-    for (const char *name : {"a.txt", "b.txt", "big.txt", "d.txt"})
-        writeFile(QDir(destPath).filePath(name), "old");
-    const QMap<QString, QByteArray> before = snapshot(destPath);
-
-    ZipManager manager;
-    QCOMPARE(extract(manager, path, destPath),
-             expand({"progress 20", "progress 40", "error 文件写入不完整: %d/big.txt", "error " + summary, "finished"}));
-    QCOMPARE(snapshot(destPath), before);
 }
 
 void TestZipManager::shortWriteIsReported()
 {
     const QString path = archive({ZipEntry::file("a.txt"), ZipEntry::file("big.bin", QByteArray(1024 * 1024, 'x'))});
-
     // A file-size limit on this process makes the disk refuse the rest of big.bin.
-    constexpr rlim_t limit = 64 * 1024;
     rlimit saved{};
     QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     rlimit capped = saved;
-    capped.rlim_cur = limit;
+    capped.rlim_cur = 64 * 1024;
     QCOMPARE(setrlimit(RLIMIT_FSIZE, &capped), 0);
     ZipManager manager;
     const QStringList events = extract(manager, path, destPath);
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
-
     QCOMPARE(events, expand({"progress 50", "error 文件写入不完整: %d/big.bin", "error " + summary, "finished"}));
     QCOMPARE(tree(destPath), QStringList());
 }
 
-void TestZipManager::secondExtractionWhileRunningIsRefused()
+// A second extraction is refused while one runs, and a manager going away
+// waits for the running one to complete.
+void TestZipManager::busyManagerRefusesAndWaitsWhenDestroyed()
 {
+    QList<ZipEntry> entries;
     QStringList names;
-    QStringList expected{"error Another operation is in progress"};
-    for (int i = 1; i <= 20; ++i) {
-        names << QStringLiteral("f%1.txt").arg(i);
-        expected << QStringLiteral("progress %1").arg(i * 5);
+    for (int i = 0; i < 8; ++i) {
+        names << QStringLiteral("f%1.bin").arg(i);
+        entries << ZipEntry::file(names.last(), QByteArray(1024 * 1024, char('a' + i)));
     }
-    expected << "finished";
-    const QString first = archive(entriesNamed(names));
+    const QString first = archive(entries);
     const QString otherDest = sandbox->filePath("other");
 
-    ZipManager manager;
-    Recorder recorder(&manager);
-    // Nothing returns to the event loop between the two calls, so the first
-    // extraction's thread is certainly still running when the second arrives.
-    manager.unzipAsync(first, destPath);
-    manager.unzipAsync(archive(entriesNamed({"other.txt"})), otherDest);
-    QVERIFY(recorder.waitFinished());
-    QCOMPARE(recorder.events, expected);
-    names.sort();
+    auto manager = std::make_unique<ZipManager>();
+    Recorder recorder(manager.get());
+    // Nothing returns to the event loop in between, so the first extraction's
+    // thread is certainly still running when the second call arrives.
+    manager->unzipAsync(first, destPath);
+    manager->unzipAsync(archive(entriesNamed({"other.txt"})), otherDest);
+    QCOMPARE(recorder.events, QStringList{"error Another operation is in progress"});
+    manager.reset();
     QCOMPARE(tree(destPath), names);
+    for (const QString &name : names)
+        QCOMPARE(QFileInfo(QDir(destPath).filePath(name)).size(), qint64(1024 * 1024));
     QVERIFY(!QFileInfo::exists(otherDest));
 }
 
@@ -418,20 +394,6 @@ void TestZipManager::nextExtractionMayStartFromFinishedHandler()
     QVERIFY(recorder.waitFinished(2));
     QCOMPARE(recorder.events, (QStringList{"progress 100", "finished", "progress 50", "progress 100", "finished"}));
     QCOMPARE(tree(destPath), (QStringList{"a.txt", "b.txt", "c.txt"}));
-}
-
-void TestZipManager::destroyingManagerWaitsForExtraction()
-{
-    QList<ZipEntry> entries;
-    for (int i = 0; i < 8; ++i)
-        entries << ZipEntry::file(QStringLiteral("f%1.bin").arg(i), QByteArray(1024 * 1024, char('a' + i)));
-    const QString path = archive(entries);
-
-    auto manager = std::make_unique<ZipManager>();
-    manager->unzipAsync(path, destPath);
-    manager.reset();
-    for (int i = 0; i < 8; ++i)
-        QCOMPARE(QFileInfo(QDir(destPath).filePath(QStringLiteral("f%1.bin").arg(i))).size(), qint64(1024 * 1024));
 }
 
 QTEST_GUILESS_MAIN(TestZipManager)
