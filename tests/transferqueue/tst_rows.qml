@@ -42,51 +42,36 @@ Item {
             compare(findChild(row, "time").text, data.text);
         }
 
+        // width: of the fill, as a share of the row; an empty text: hidden.
         function test_fill_and_labels_data() {
             return [
-                { tag: "45.6 per cent", progress: 45.6, status: 1, error: 0, width: 0.456, colour: "#1677ff", percent: "45.6%", state: "下载中" },
-                { tag: "waiting", progress: 0, status: 0, error: 0, width: 0, colour: "#1677ff", percent: "0%", state: "等待中" },
-                { tag: "uploading", progress: 12.5, status: 2, error: 0, width: 0.125, colour: "#1677ff", percent: "12.5%", state: "上传中" },
-                { tag: "over 100 is capped", progress: 150, status: 1, error: 0, width: 1, colour: "#1677ff", percent: "100%", state: "下载中" },
-                { tag: "completed fills the row", progress: 20, status: 3, error: 0, width: 1, colour: "#54a334", percent: "", state: "" },
-                { tag: "failed fills red", progress: 20, status: 3, error: 1, width: 1, colour: "#ff3d38", percent: "", state: "" }
+                { tag: "45.6 per cent", progress: 45.6, status: 1, speed: 1536, remaining: 75, width: 0.456, colour: "#1677ff",
+                  percent: "45.6%", state: "下载中", speedText: "1.5 KB/s  剩余 1:15", action: "取消" },
+                { tag: "waiting", progress: 0, status: 0, width: 0, colour: "#1677ff", percent: "0%", state: "等待中", action: "取消" },
+                { tag: "uploading, unknown total", progress: 12.5, status: 2, speed: 3.5 * 1048576, width: 0.125, colour: "#1677ff",
+                  percent: "12.5%", state: "上传中", speedText: "3.5 MB/s", action: "取消" },
+                { tag: "over 100 is capped, no speed yet", progress: 150, status: 1, width: 1, colour: "#1677ff", percent: "100%",
+                  state: "下载中", action: "取消" },
+                { tag: "over an hour left", progress: 1, status: 1, speed: 100, remaining: 3725, width: 0.01, colour: "#1677ff",
+                  percent: "1%", state: "下载中", speedText: "100 B/s  剩余 1:02:05", action: "取消" },
+                { tag: "completed fills the row", progress: 20, status: 3, width: 1, colour: "#54a334", action: "" },
+                { tag: "failed fills red", progress: 20, status: 3, error: 1, width: 1, colour: "#ff3d38", action: "重试" }
             ];
         }
 
         function test_fill_and_labels(data) {
-            const row = makeRow({ progress: data.progress, status: data.status, error: data.error });
+            const row = makeRow({ progress: data.progress, status: data.status, error: data.error || 0, speed: data.speed || 0,
+                                  remaining: data.remaining || -1 });
             const fill = findChild(row, "fill");
             tryVerify(() => Math.abs(fill.width - data.width * row.width) < 0.01, 2000,
                       "fill " + fill.width + " of " + row.width);
             compare(String(fill.children[0].color), data.colour);
-            const percent = findChild(row, "percent");
-            compare(percent.visible, data.percent !== "");
-            if (data.percent !== "")
-                compare(percent.text, data.percent);
-            compare(findChild(row, "state").text, data.state);
-        }
-
-        function test_speed_and_action_data() {
-            return [
-                { tag: "speed and time left", status: 1, speed: 1536, remaining: 75, text: "1.5 KB/s  剩余 1:15", action: "取消" },
-                { tag: "unknown total", status: 1, speed: 3.5 * 1048576, remaining: -1, text: "3.5 MB/s", action: "取消" },
-                { tag: "over an hour left", status: 1, speed: 100, remaining: 3725, text: "100 B/s  剩余 1:02:05", action: "取消" },
-                { tag: "no speed yet", status: 1, speed: 0, remaining: -1, text: "", action: "取消" },
-                { tag: "waiting", status: 0, speed: 0, remaining: -1, text: "", action: "取消" },
-                { tag: "failed", status: 3, error: 1, speed: 0, remaining: -1, text: "", action: "重试" },
-                { tag: "completed", status: 3, speed: 0, remaining: -1, text: "", action: "" }
-            ];
-        }
-
-        function test_speed_and_action(data) {
-            const row = makeRow({ status: data.status, error: data.error || 0, speed: data.speed, remaining: data.remaining });
-            const speed = findChild(row, "speed");
-            compare(speed.visible, data.text !== "");
-            compare(speed.text, data.text);
-            const action = findChild(row, "action");
-            compare(action.visible, data.action !== "");
-            if (data.action !== "")
-                compare(action.text, data.action);
+            compare(findChild(row, "state").text, data.state || "");
+            for (const [name, text] of [["percent", data.percent], ["speed", data.speedText], ["action", data.action]]) {
+                compare(findChild(row, name).visible, !!text, name);
+                if (text)
+                    compare(findChild(row, name).text, text);
+            }
         }
 
         function test_fill_width_is_animated() {
