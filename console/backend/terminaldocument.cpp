@@ -38,7 +38,7 @@ TerminalDocument::TerminalDocument(QObject *parent)
     m_lines.setMaximumBlockCount(m_maximumLines);
     m_showTimer.setSingleShot(true);
     m_showTimer.setInterval(0);
-    connect(&m_showTimer, &QTimer::timeout, this, &TerminalDocument::showWindow);
+    connect(&m_showTimer, &QTimer::timeout, this, [this] { showWindow(); });
 }
 
 QColor TerminalDocument::colour(int index, bool dark)
@@ -76,9 +76,8 @@ void TerminalDocument::setMaximumLines(int lines)
     const int before = lineCount();
     m_lines.setMaximumBlockCount(lines);
     if (lineCount() != before) {
-        m_firstLine = qMax(0, m_firstLine - (before - lineCount()));
+        showWritten(before - lineCount());
         emit lineCountChanged();
-        m_showTimer.start();
     }
     emit maximumLinesChanged();
 }
@@ -110,16 +109,6 @@ void TerminalDocument::setWindowCharacters(int characters)
     showWindow();
 }
 
-void TerminalDocument::setFrozen(bool frozen)
-{
-    if (frozen == m_frozen)
-        return;
-    m_frozen = frozen;
-    if (!frozen)
-        m_showTimer.start();
-    emit frozenChanged();
-}
-
 void TerminalDocument::scrollTo(int line)
 {
     const int last = qMax(0, lineCount() - m_windowLines);
@@ -136,20 +125,135 @@ QString TerminalDocument::plainText() const
     return m_lines.toPlainText();
 }
 
-void TerminalDocument::showWindow()
+TerminalDocument::Spot TerminalDocument::spotAt(int position) const
+{
+    const QTextDocument *view = viewDocument();
+    QTextBlock line = view ? view->findBlock(position) : QTextBlock();
+    if (!line.isValid())
+        return view ? Spot{m_firstLine + view->blockCount() - 1, view->lastBlock().length() - 1} : Spot();
+    return {m_firstLine + line.blockNumber(), position - line.position()};
+}
+
+int TerminalDocument::positionOf(Spot spot) const
+{
+    const QTextDocument *view = viewDocument();
+    if (!view || spot.line < m_firstLine)
+        return 0;
+    const QTextBlock line = view->findBlockByNumber(spot.line - m_firstLine);
+    if (!line.isValid())
+        return view->characterCount() - 1;
+    return line.position() + qMin(spot.column, line.length() - 1);
+}
+
+int TerminalDocument::documentPosition(Spot spot) const
+{
+    const QTextBlock line = m_lines.findBlockByNumber(spot.line);
+    return line.position() + qMin(spot.column, line.length() - 1);
+}
+
+int TerminalDocument::selectionStart() const
+{
+    return m_selecting ? positionOf(qMin(m_anchor, m_head)) : 0;
+}
+
+int TerminalDocument::selectionEnd() const
+{
+    return m_selecting ? positionOf(qMax(m_anchor, m_head)) : 0;
+}
+
+void TerminalDocument::beginSelection(int position)
+{
+    m_anchor = m_head = spotAt(position);
+    m_selecting = true;
+    emit selectionChanged();
+}
+
+void TerminalDocument::extendSelection(int position)
+{
+    if (!m_selecting)
+        m_anchor = spotAt(position);
+    m_head = spotAt(position);
+    m_selecting = true;
+    emit selectionChanged();
+}
+
+void TerminalDocument::endSelection()
+{
+    if (!(m_anchor < m_head) && !(m_head < m_anchor))
+        clearSelection();
+}
+
+void TerminalDocument::selectAll()
+{
+    m_anchor = Spot();
+    m_head = {lineCount() - 1, m_lines.lastBlock().length() - 1};
+    m_selecting = true;
+    emit selectionChanged();
+}
+
+void TerminalDocument::clearSelection()
+{
+    if (!m_selecting)
+        return;
+    m_selecting = false;
+    emit selectionChanged();
+    // Held while selecting: the newest output shows now.
+    if (m_following)
+        showWindow();
+}
+
+QString TerminalDocument::selectedText() const
+{
+    if (!m_selecting)
+        return QString();
+    QTextCursor cursor(m_lines.firstBlock());
+    select(cursor, documentPosition(qMin(m_anchor, m_head)), documentPosition(qMax(m_anchor, m_head)));
+    return cursor.selectedText().replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+}
+
+void TerminalDocument::showWritten(int dropped)
+{
+    const bool shownDropped = m_firstLine < dropped;
+    if (dropped > 0) {
+        m_firstLine = qMax(0, m_firstLine - dropped);
+        emit windowChanged();
+    }
+    if (dropped > 0 && m_selecting) {
+        m_anchor.line -= dropped;
+        m_head.line -= dropped;
+        // Cut at the oldest line kept; gone when all it held went.
+        if (qMax(m_anchor, m_head).line < 0)
+            m_selecting = false;
+        for (Spot *spot : {&m_anchor, &m_head}) {
+            if (spot->line < 0)
+                *spot = Spot();
+        }
+        emit selectionChanged();
+    }
+    // Lines the window showed went: the window moves to what is kept, at
+    // once while a selection is shown in it. Else only a window that follows
+    // and holds no selection shows what came.
+    if (shownDropped && m_selecting)
+        showWindow(true);
+    else if (shownDropped || (m_following && !m_selecting))
+        m_showTimer.start();
+}
+
+void TerminalDocument::showWindow(bool hold)
 {
     m_showTimer.stop();
     QTextDocument *view = viewDocument();
-    if (!view || m_frozen)
+    if (!view)
         return;
     const int last = qMax(0, lineCount() - m_windowLines);
     m_following = m_following || m_firstLine >= last;
+    const bool fromEnd = m_following && !hold;
     // Long lines take several rows each: fewer of them fill the screen.
     int lines = 0;
     int characters = 0;
     const auto full = [&] { return lines >= m_windowLines || characters >= m_windowCharacters; };
     QTextBlock line;
-    if (m_following) {
+    if (fromEnd) {
         for (line = m_lines.lastBlock(); line.previous().isValid(); line = line.previous()) {
             ++lines;
             characters += line.length();
@@ -165,7 +269,7 @@ void TerminalDocument::showWindow()
     out.beginEditBlock();
     out.select(QTextCursor::Document);
     out.removeSelectedText();
-    for (lines = characters = 0; line.isValid() && (m_following || !full()); line = line.next()) {
+    for (lines = characters = 0; line.isValid() && (fromEnd || !full()); line = line.next()) {
         if (lines++ > 0)
             out.insertBlock(QTextBlockFormat(), QTextCharFormat());
         characters += line.length();
@@ -179,6 +283,8 @@ void TerminalDocument::showWindow()
     }
     out.endEditBlock();
     emit windowChanged();
+    if (m_selecting)
+        emit selectionChanged();
 }
 
 bool TerminalDocument::atLineStart() const
@@ -204,13 +310,7 @@ void TerminalDocument::write(const QString &text, const QString &margin)
     m_cursor.endEditBlock();
     m_cursor = QTextCursor();
 
-    const int dropped = before + m_newLines - lineCount();
-    if (m_following || m_firstLine < dropped)
-        m_showTimer.start();
-    if (!m_following && dropped > 0) {
-        m_firstLine = qMax(0, m_firstLine - dropped);
-        emit windowChanged();
-    }
+    showWritten(before + m_newLines - lineCount());
     if (lineCount() != before)
         emit lineCountChanged();
 }

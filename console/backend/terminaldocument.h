@@ -20,6 +20,10 @@
 // are long): the newest while following, else the ones scrolled to. A text
 // item lays out and draws all it holds, so a window keeps the cost of an
 // append the same however much was shown before.
+//
+// A selection is held in lines and columns of the kept lines, so it outlives
+// scrolling; the window shows the part of it that it holds. While there is
+// one, new output leaves the window where it is.
 class TerminalDocument : public QObject
 {
     Q_OBJECT
@@ -33,8 +37,13 @@ class TerminalDocument : public QObject
     Q_PROPERTY(int lineCount READ lineCount NOTIFY lineCountChanged)
     Q_PROPERTY(int firstLine READ firstLine NOTIFY windowChanged)
     Q_PROPERTY(bool following READ following NOTIFY windowChanged)
-    // While set (the operator is selecting), the view keeps what it shows.
-    Q_PROPERTY(bool frozen READ frozen WRITE setFrozen NOTIFY frozenChanged)
+    // Set from the first press of a selection until it is cleared, also while
+    // it is still empty.
+    Q_PROPERTY(bool selecting READ selecting NOTIFY selectionChanged)
+    // The selection as positions in the window's document: both at the
+    // window's start or end for the part outside it.
+    Q_PROPERTY(int selectionStart READ selectionStart NOTIFY selectionChanged)
+    Q_PROPERTY(int selectionEnd READ selectionEnd NOTIFY selectionChanged)
 public:
     explicit TerminalDocument(QObject *parent = nullptr);
 
@@ -52,8 +61,9 @@ public:
     int lineCount() const { return m_lines.blockCount(); }
     int firstLine() const { return m_firstLine; }
     bool following() const { return m_following; }
-    bool frozen() const { return m_frozen; }
-    void setFrozen(bool frozen);
+    bool selecting() const { return m_selecting; }
+    int selectionStart() const;
+    int selectionEnd() const;
 
     // margin goes first when text starts a line; carriage return, backspace
     // and erasing stop at it, so a progress line that rewrites itself keeps it.
@@ -65,6 +75,16 @@ public:
     // Every line kept, shown or not.
     Q_INVOKABLE QString plainText() const;
 
+    // Selection ends given as positions in the window's document.
+    Q_INVOKABLE void beginSelection(int position);
+    Q_INVOKABLE void extendSelection(int position);
+    // A press without a drag selects nothing: the view lets go.
+    Q_INVOKABLE void endSelection();
+    Q_INVOKABLE void selectAll();
+    Q_INVOKABLE void clearSelection();
+    // All the selection covers, scrolled out of the window or not.
+    Q_INVOKABLE QString selectedText() const;
+
     // Colour number 0-7 (black, red, green, yellow, blue, magenta, cyan, white)
     // of text on the light or the dark background.
     static QColor colour(int index, bool dark);
@@ -75,13 +95,28 @@ signals:
     void darkChanged();
     void windowChanged();
     void lineCountChanged();
-    void frozenChanged();
+    void selectionChanged();
 
 private:
     enum class State { Text, Escape, Csi, Osc, OscEscape, Charset };
+    // A place in the kept lines.
+    struct Spot {
+        int line = 0;
+        int column = 0;
+        bool operator<(const Spot &other) const
+        {
+            return line < other.line || (line == other.line && column < other.column);
+        }
+    };
 
     QTextDocument *viewDocument() const;
-    void showWindow();
+    // hold: the window stays at its first line even while following.
+    void showWindow(bool hold = false);
+    // After lines were written, dropped lines taken from the top.
+    void showWritten(int dropped);
+    Spot spotAt(int position) const;
+    int positionOf(Spot spot) const;
+    int documentPosition(Spot spot) const;
     void feed(QChar c);
     void flush();
     void newLine();
@@ -99,7 +134,9 @@ private:
     int m_windowCharacters = 8000;
     int m_firstLine = 0;
     bool m_following = true;
-    bool m_frozen = false;
+    bool m_selecting = false;
+    Spot m_anchor;
+    Spot m_head;
     // Writes come in bursts; the window is copied once after them.
     QTimer m_showTimer;
 

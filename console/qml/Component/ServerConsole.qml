@@ -54,6 +54,13 @@ Item {
         terminal.write((terminal.atLineStart() ? "" : "\n") + text + "\n");
     }
 
+    // The whole selection, also the lines scrolled out of the view.
+    function copy() {
+        const text = terminal.selectedText();
+        if (text !== "")
+            HusApi.setClipboardText(text);
+    }
+
     function sendTerminalSize() {
         if (output.width > 0 && screen.height > 0)
             SSHManager.setTerminalSize(columns, rows);
@@ -88,7 +95,8 @@ Item {
         // A line more at each edge: the screen may cut one.
         windowLines: root.rows + 2
         windowCharacters: (root.rows + 2) * root.columns
-        frozen: output.selectionStart !== output.selectionEnd
+        // The text area shows the part of the selection its window holds.
+        onSelectionChanged: output.select(selectionStart, selectionEnd)
     }
 
     FontMetrics {
@@ -114,13 +122,94 @@ Item {
             width: parent.width - bar.width
             y: terminal.following ? Math.min(0, screen.height - height) : 0
             readOnly: true
-            selectByMouse: true
+            // The mouse selects through TerminalDocument, which keeps the
+            // selection while the window moves.
+            selectByMouse: false
+            persistentSelection: true
+            selectionColor: HusTheme.Primary.colorPrimary
+            selectedTextColor: "#ffffff"
             textFormat: TextEdit.RichText
             wrapMode: TextEdit.WrapAnywhere
             font.pixelSize: 14
             font.family: HusTheme.Primary.fontPrimaryFamily
             color: HusTheme.Primary.colorTextBase
             background: null
+
+            Keys.onPressed: function (event) {
+                if (event.matches(StandardKey.Copy))
+                    root.copy();
+                else if (event.matches(StandardKey.SelectAll))
+                    terminal.selectAll();
+                else
+                    return;
+                event.accepted = true;
+            }
+        }
+
+        MouseArea {
+            id: pointer
+            width: output.width
+            height: parent.height
+            acceptedButtons: Qt.LeftButton | Qt.RightButton
+            cursorShape: Qt.IBeamCursor
+            readonly property bool selecting: pressedButtons & Qt.LeftButton
+
+            // Above or below the screen: its top or bottom row.
+            function positionAt(x, y) {
+                return output.positionAt(x, Math.max(0, Math.min(y, height - 1)) - output.y);
+            }
+
+            onPressed: function (mouse) {
+                output.forceActiveFocus();
+                if (mouse.button === Qt.RightButton)
+                    menu.popup(mouse.x, mouse.y);
+                else
+                    terminal.beginSelection(positionAt(mouse.x, mouse.y));
+            }
+            onPositionChanged: function (mouse) {
+                if (selecting)
+                    terminal.extendSelection(positionAt(mouse.x, mouse.y));
+            }
+            onReleased: function (mouse) {
+                if (mouse.button === Qt.LeftButton)
+                    terminal.endSelection();
+            }
+
+            // Held beyond an edge, a selection scrolls the view on, the faster
+            // the further out.
+            Timer {
+                readonly property real beyond: !pointer.selecting ? 0 : pointer.mouseY < 0
+                    ? pointer.mouseY : Math.max(0, pointer.mouseY - pointer.height)
+                interval: 50
+                repeat: true
+                running: beyond !== 0
+                onTriggered: {
+                    const lines = 1 + Math.floor(Math.abs(beyond) / metrics.lineSpacing);
+                    terminal.scrollTo(terminal.firstLine + (beyond < 0 ? -lines : lines));
+                    terminal.extendSelection(pointer.positionAt(pointer.mouseX, pointer.mouseY));
+                }
+            }
+
+            HusPopup {
+                id: menu
+                padding: 4
+
+                function popup(x, y) {
+                    menu.x = x;
+                    menu.y = y;
+                    open();
+                }
+
+                HusButton {
+                    text: "复制"
+                    type: HusButton.Type_Text
+                    enabled: terminal.selecting
+                    onClicked: {
+                        root.copy();
+                        menu.close();
+                    }
+                }
+            }
         }
 
         HusScrollBar {
@@ -134,22 +223,16 @@ Item {
             // Later: the position follows the window, and must not while it changes.
             onPositionChanged: {
                 if (pressed)
-                    Qt.callLater(root.scrollTo, Math.round(position * terminal.lineCount));
+                    Qt.callLater(terminal.scrollTo, Math.round(position * terminal.lineCount));
             }
         }
 
         WheelHandler {
             // Three lines a notch.
             onWheel: function (event) {
-                root.scrollTo(terminal.firstLine - Math.round(event.angleDelta.y / 40));
+                terminal.scrollTo(terminal.firstLine - Math.round(event.angleDelta.y / 40));
             }
         }
-    }
-
-    // A selection holds the view still; moving it lets go of the selection.
-    function scrollTo(line) {
-        output.deselect();
-        terminal.scrollTo(line);
     }
 
     HusInput {
