@@ -23,17 +23,15 @@ namespace {
 const QString summary = QStringLiteral("更新失败，已保留原有版本");
 
 // Everything the manager tells its listeners, in arrival order.
-class Recorder
+struct Recorder
 {
-public:
     explicit Recorder(ZipManager *manager)
     {
         QObject::connect(manager, &ZipManager::progressChanged, &context,
                          [this](int p) { events << QStringLiteral("progress %1").arg(p); });
         QObject::connect(manager, &ZipManager::errorOccurred, &context,
                          [this](const QString &m) { events << QStringLiteral("error ") + m; });
-        QObject::connect(manager, &ZipManager::unzipFinished, &context,
-                         [this] { events << QStringLiteral("finished"); });
+        QObject::connect(manager, &ZipManager::unzipFinished, &context, [this] { events << QStringLiteral("finished"); });
     }
 
     // Waits for the n-th unzipFinished, then a little longer so that anything
@@ -46,8 +44,6 @@ public:
     }
 
     QStringList events;
-
-private:
     QObject context;
 };
 
@@ -56,9 +52,7 @@ QStringList extract(ZipManager &manager, const QString &zip, const QString &dest
 {
     Recorder recorder(&manager);
     manager.unzipAsync(zip, dest);
-    if (!recorder.waitFinished())
-        recorder.events << QStringLiteral("no finish within 10 s");
-    return recorder.events;
+    return recorder.waitFinished() ? recorder.events : recorder.events << QStringLiteral("no finish within 10 s");
 }
 
 void writeFile(const QString &path, const QByteArray &data)
@@ -75,25 +69,20 @@ QByteArray readFile(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// Relative paths of everything below root, sorted.
-QStringList tree(const QString &root)
-{
-    QStringList paths;
-    QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext())
-        paths << QDir(root).relativeFilePath(it.next());
-    paths.sort();
-    return paths;
-}
-
-// Every path below root with the content of the files.
+// Every path below root, with the content of the files.
 QMap<QString, QByteArray> snapshot(const QString &root)
 {
     QMap<QString, QByteArray> contents;
-    for (const QString &path : tree(root))
-        contents.insert(path, readFile(QDir(root).filePath(path)));
+    QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        contents.insert(QDir(root).relativeFilePath(it.next()), readFile(it.filePath()));
     return contents;
+}
+
+QStringList tree(const QString &root)
+{
+    return snapshot(root).keys();
 }
 
 } // namespace
