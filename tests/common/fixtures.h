@@ -7,8 +7,9 @@
 namespace Fixtures {
 
 QString dir();
-// A fixture's file as JSON; empty when that fixture does not run.
-QJsonObject read(const QString &name);
+// A fixture's file as JSON; when that fixture does not run, the test ends unless
+// the file is not `required` (then it is empty).
+QJsonObject read(const QString &name, bool required = true);
 
 // sim.json: base_url, control_url, cert, gateway_hosts, gateway_port, root, roots (address ->
 // that server's root folder), sandboxed, log (see simulator/README.md)

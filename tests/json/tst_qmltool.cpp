@@ -111,7 +111,6 @@ void TestQmlTool::runExe_data()
     QTest::addColumn<QStringList>("arguments");
 
     const QString url = QStringLiteral("https://127.0.0.1:8443/api");
-    QTest::newRow("updater as the version check names it") << "Renewer.exe " + url << QStringList{url};
     QTest::newRow("bare program name") << "Renewer " + url << QStringList{url};
     QTest::newRow("quoted argument with a blank") << R"("Renewer.exe" "a b")" << QStringList{"a b"};
     QTest::newRow("absolute path") << QStringLiteral("\"%1\" x").arg(QStringLiteral(STANDIN_PATH))
