@@ -124,9 +124,7 @@ SimTestCase {
         click(find("addServerLink"))
         var addWindow = page.addServerWindow
         verify(addWindow.visible)
-        compare([addWindow.mode, addWindow.serverIP, addWindow.serverPort, addWindow.serverUsername, addWindow.y],
-                [0, "", "22", "root", window.y + 130])
-        compare(findChild(addWindow.contentItem, "submitButton").text, "添加")
+        compare([addWindow.mode, addWindow.serverIP, addWindow.serverPort, addWindow.serverUsername], [0, "", "22", "root"])
         click(find("addServerLink"))
         compare(page.addServerWindow, addWindow)
         addWindow.close()

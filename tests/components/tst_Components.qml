@@ -116,7 +116,6 @@ Item {
 
         function test_fill_data() {
             return [
-                { tag: "default size, empty", value: 0, fill: 0, label: "0%" },
                 { tag: "30 per cent of 350", width: 350, value: 30, fill: 105, label: "30%" },
                 { tag: "other range", width: 100, max: 200, value: 50, fill: 25, label: "50%" },
                 { tag: "offset range", width: 200, min: 50, max: 150, value: 100, fill: 100, label: "100%" },
@@ -128,10 +127,8 @@ Item {
         }
 
         function test_fill(data) {
-            const bar = createTemporaryObject(barComponent, root, { minimumValue: data.min || 0,
+            const bar = createTemporaryObject(barComponent, root, { width: data.width, minimumValue: data.min || 0,
                                                                    maximumValue: data.max === undefined ? 100 : data.max });
-            if (data.width)
-                bar.width = data.width;
             bar.currentValue = data.value;
             compare(findChild(bar, "fill").width, data.fill);
             compare(findChild(bar, "label").text, data.label);

@@ -49,9 +49,7 @@ SimTestCase {
         QmlTool.wirteFile("setting.ini", "")
         notices = []
         noticesSeen = 0
-        const component = Qt.createComponent("qrc:/main.qml")
-        compare(component.status, Component.Ready, component.errorString())
-        main = component.createObject(null)
+        main = Qt.createComponent("qrc:/main.qml").createObject(null)
         waitText(main, "登录您的KX-T账号")
         if (dark !== HusTheme.isDark) {
             click(main, "theme", function (item) { return item.iconSource === HusIcon.MoonOutlined })
@@ -108,17 +106,17 @@ SimTestCase {
         return true
     }
 
+    function showing(win, text) {
+        return function (item) { return item.text !== undefined && String(item.text) === text && reachable(win, item) }
+    }
+
     function shows(win, text) {
-        return Items.first(win.contentItem, function (item) {
-            return item.text !== undefined && String(item.text) === text && reachable(win, item)
-        })
+        return Items.first(win.contentItem, showing(win, text))
     }
 
     // Each control once: a label inside a control showing the same text is not counted.
     function shownAll(win, text) {
-        const found = Items.all(win.contentItem, function (item) {
-            return item.text !== undefined && String(item.text) === text && reachable(win, item)
-        })
+        const found = Items.all(win.contentItem, showing(win, text))
         return found.filter(function (item) {
             for (let above = item.parent; above; above = above.parent) {
                 if (found.indexOf(above) >= 0)
@@ -181,10 +179,7 @@ SimTestCase {
         keyClick(Qt.Key_A, Qt.ControlModifier)
         for (let i = 0; i < text.length; ++i) {
             activate(win)
-            if (text[i] === "\n")
-                keyClick(Qt.Key_Return)
-            else
-                keyClick(text[i])
+            keyClick(text[i])
         }
         compare(input.text, text, "typed into " + placeholder)
         return input

@@ -4,15 +4,20 @@ import QtTest 1.2
 import QmlTool 1.0
 import SSHManager 1.0
 import "qrc:/MyGlobals" 1.0
+import "../console/common"
 
-// The server page against the sample servers: real sshd shells, the simulator's
-// gateways and platform, the real transfer queue window.
-ServerPageCase {
+// The server page and its plugins window against the sample servers: real sshd
+// shells, the simulator's gateways and platform, the real transfer queue window.
+SimTestCase {
     id: testCase
     name: "ServerPage"
     when: windowShown
 
+    property MessageRecorder messages: MessageRecorder {}
+    property var servers: []
+    property var queue: Qt.createComponent("qrc:/Page/Window_DownloadQuest.qml").createObject(null)
     property var page: null
+    property var plugins: null
     property string shell: ""
 
     // The page area of the main window.
@@ -28,16 +33,18 @@ ServerPageCase {
         function onShellOutput(data) { testCase.shell += data }
     }
 
+    // The sample account signed in on a simulator back at its start.
     function init() {
-        signInDemo()
+        resetAndSignIn(messages)
+        GlobalVars.all_Version = done(sim.platform("/quenta/getversion", {})).json
+        servers = done(sim.platform("/quenta/getServerList", {}, GlobalVars.token)).json.data
         shell = ""
         GlobalVars.main_Window = { y: 40 }
     }
 
     function cleanup() {
-        if (page)
-            page.destroy()
-        page = null
+        ;[page, plugins].forEach(function(item) { if (item) item.destroy() })
+        page = plugins = null
         // Answers to the last requests land before the next test resets the simulator.
         wait(300)
         GlobalVars.main_Window = null
@@ -223,25 +230,119 @@ ServerPageCase {
         compare(waitForRequest(seq, "/quenta/download").body, { projectName: "通用" })
     }
 
-    function test_deleted_plugin_refreshes_the_list() {
-        openReadyPage(servers[0])
-        var seq = logSeq()
-        SSHManager.sendInput("echo 删除插件成功!")
-        tryVerify(function() { return messages.shown.length > 0 }, 20000)
-        compare(messages.shown[0], { kind: "success", text: "删除插件成功!" })
-        compare(waitForRequest(seq, "/api/getallplugins").host, servers[0].serverIp)
-    }
-
     function test_plugins_window_once() {
         openReadyPage(servers[0])
         press("pluginsButton")
         var window = page.myPluginsWidow
         verify(window && window.visible)
         compare(window.server_ip, servers[0].serverIp)
-        compare(window.y, 40 + 90)
         press("pluginsButton")
         compare(page.myPluginsWidow, window)
         window.close()
         tryVerify(function() { return page.myPluginsWidow === null })
+    }
+
+    // The plugins window of `server`; `catalogue` changes the market's versions first, null
+    // leaves the market's catalogue out.
+    function openPlugins(server, catalogue) {
+        GlobalVars.myServerPluginList = null
+        GlobalVars.myServerExPluginMap = null
+        GlobalVars.serverPluginMap = null
+        if (catalogue !== null) {
+            GlobalVars.getShopAllProject()
+            tryVerify(function() { return GlobalVars.serverPluginMap !== null }, 10000)
+            for (var name in catalogue || {})
+                GlobalVars.serverPluginMap[name].ProjectVersion = catalogue[name]
+        }
+        plugins = Qt.createComponent("qrc:/Page/Window_ServerPlugins.qml").createObject(null)
+        plugins.init(server.serverIp)
+        return plugins
+    }
+
+    function grid() {
+        return findChild(plugins.contentItem, "pluginGrid" + plugins.showMode)
+    }
+
+    // name -> the text at the card's corner, once the grid shows `count` cards.
+    function cards(count) {
+        tryVerify(function() { return grid() && grid().count === count }, 10000, "cards: " + (grid() ? grid().count : "none"))
+        var shown = {}
+        for (var i = 0; i < count; ++i) {
+            var cell = grid().itemAtIndex(i)
+            shown[findChild(cell, "pluginName").text] = findChild(cell, "pluginCorner").text
+        }
+        return shown
+    }
+
+    // What a click on the tab's title reports; the tab view's own clicks are the component library's.
+    function clickTab(index) {
+        findChild(plugins.contentItem, "pluginTabs").tabClicked(index, String(index + 1))
+    }
+
+    // `cards`: name -> how the text at its corner begins.
+    function test_server_side_cards_data() {
+        return [
+            { tag: "sample server 1", server: 0, cards: { AutoAnnounce: "作者:", SignInReward: "有新的版本!", KxtCore: "作者:", ShopGui: "作者:" } },
+            { tag: "plugin not in the catalogue", server: 1, cards: { BackupKeeper: "作者:", LegacyTools: "作者:老周" } },
+            { tag: "versions compared as texts", server: 0, catalogue: { ShopGui: "10.0", KxtCore: 2.0 },
+              cards: { AutoAnnounce: "作者:", SignInReward: "有新的版本!", KxtCore: "有新的版本!", ShopGui: "作者:" } },
+            { tag: "no catalogue", server: 0, catalogue: null,
+              cards: { AutoAnnounce: "作者:", SignInReward: "作者:", KxtCore: "作者:", ShopGui: "作者:" } }
+        ]
+    }
+
+    function test_server_side_cards(data) {
+        openPlugins(servers[data.server], data.catalogue)
+        var shown = cards(Object.keys(data.cards).length)
+        compare(Object.keys(data.cards).filter(name => !String(shown[name]).startsWith(data.cards[name])), [])
+        compare(messages.shown, [])
+    }
+
+    function test_tabs_switch_and_refetch() {
+        openPlugins(servers[0])
+        cards(4)
+        clickTab(1)
+        compare(Object.keys(cards(2)).sort(), ["GuildWar", "PetSystem"])
+        for (var i = 0; i < 2; ++i) {
+            var image = findChild(grid().itemAtIndex(i), "pluginImage")
+            tryVerify(function() { return image.status === Image.Ready }, 10000, String(image.source))
+        }
+        injectFault({ path: "/api/getallplugins", host: servers[0].serverIp, delay_ms: 800, times: 1 })
+        clickTab(0)
+        compare(plugins.pluginModel.length, 0)
+        wait(300)
+        compare(grid().count, 0)
+        cards(4)
+    }
+
+    // A failed request leaves null behind.
+    function test_gateway_down_gives_an_empty_tab() {
+        openPlugins(servers[2])
+        GlobalVars.myServerPluginList = []
+        tryVerify(function() { return GlobalVars.myServerPluginList === null }, 10000)
+        compare(grid().count, 0)
+        compare(messages.shown, [])
+    }
+
+    function test_one_detail_window_at_a_time() {
+        openPlugins(servers[0])
+        cards(4)
+        mouseClick(grid().itemAtIndex(1))
+        tryVerify(function() { return plugins.pluginInfoWidow !== null })
+        var detail = plugins.pluginInfoWidow
+        var name = plugins.pluginModel[1].ProjectName
+        compare(detail.p_name, name)
+        mouseClick(grid().itemAtIndex(2))
+        wait(100)
+        compare(plugins.pluginInfoWidow, detail)
+        compare(detail.p_name, name)
+        detail.close()
+        tryVerify(function() { return plugins.pluginInfoWidow === null })
+
+        plugins.detailDocuments = ["Missing_Window.qml", "Missing_Window.qml"]
+        ignoreWarning(/Plugin detail window unavailable/)
+        mouseClick(grid().itemAtIndex(0))
+        wait(100)
+        compare(plugins.pluginInfoWidow, null)
     }
 }
