@@ -340,7 +340,7 @@ SimTestCase {
         tryVerify(function() { return plugins.pluginInfoWidow === null })
 
         plugins.detailDocuments = ["Missing_Window.qml", "Missing_Window.qml"]
-        ignoreWarning(/Plugin detail window unavailable/)
+        ignoreWarning(/Window unavailable: .*Missing_Window.qml/)
         mouseClick(grid().itemAtIndex(0))
         wait(100)
         compare(plugins.pluginInfoWidow, null)

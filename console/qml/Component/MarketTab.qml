@@ -3,6 +3,7 @@ import QtQuick.Controls 2.15
 import QtGraphicalEffects 1.15
 import HuskarUI.Basic 1.0
 import "../MyGlobals" 1.0
+import "windows.js" as Windows
 
 // A plugin market: the catalogue as a grid of cards, a search box with three
 // search modes, and the chooser of the account server that installs and
@@ -78,22 +79,13 @@ Item {
 
     function openDetail(key) {
         if (!detailWindow) {
-            const component = Qt.createComponent(root.windowSource);
-            if (component.status !== Component.Ready) {
-                console.warn("Plugin detail window unavailable:", component.errorString());
-                return;
-            }
-            const window = component.createObject(root);
-            if (!window) {
-                console.warn("Plugin detail window could not be created:", component.errorString());
-                return;
-            }
-            window.init(key);
-            window.closing.connect(function() {
-                if (root.detailWindow === window)
+            const window = Windows.create(root.windowSource, root, function (closed) {
+                if (root.detailWindow === closed)
                     root.detailWindow = null;
-                window.destroy();
             });
+            if (!window)
+                return;
+            window.init(key);
             detailWindow = window;
         }
         const main = GlobalVars.main_Window;

@@ -4,6 +4,7 @@ import HuskarUI.Basic 1.0
 import SSHManager 1.0
 import "../MyGlobals" 1.0
 import "../Component"
+import "../Component/windows.js" as Windows
 
 // The signed-in account, its figures and the table of its servers with their SSH
 // details: test a login, correct a server's details, remove it, or add one.
@@ -93,17 +94,12 @@ Item {
     function openAddServerWindow(row) {
         if (addServerWindow)
             return;
-        const component = Qt.createComponent("Window_AddServer.qml");
-        if (component.status !== Component.Ready) {
-            console.warn("Add-server window unavailable:", component.errorString());
-            return;
-        }
-        const window = component.createObject(root);
-        window.closing.connect(function () {
-            if (root.addServerWindow === window)
+        const window = Windows.create(Qt.resolvedUrl("Window_AddServer.qml"), root, function (closed) {
+            if (root.addServerWindow === closed)
                 root.addServerWindow = null;
-            window.destroy();
         });
+        if (!window)
+            return;
         addServerWindow = window;
         if (row) {
             window.serverIP = row.ip;

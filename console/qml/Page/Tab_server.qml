@@ -6,6 +6,7 @@ import SSHManager 1.0
 import KxtShared 1.0
 import "../MyGlobals" 1.0
 import "../Component"
+import "../Component/windows.js" as Windows
 
 // The page of one managed server: its shell, the state of the three components the
 // gateway reports, and their installation.
@@ -307,17 +308,12 @@ Item {
 
     function openPluginsWindow() {
         if (!myPluginsWidow) {
-            const component = Qt.createComponent("Window_ServerPlugins.qml");
-            if (component.status !== Component.Ready) {
-                console.warn("Server plugins window unavailable:", component.errorString());
-                return;
-            }
-            const window = component.createObject(tabServer);
-            window.closing.connect(function () {
-                window.destroy();
-                if (tabServer.myPluginsWidow === window)
+            const window = Windows.create(Qt.resolvedUrl("Window_ServerPlugins.qml"), tabServer, function (closed) {
+                if (tabServer.myPluginsWidow === closed)
                     tabServer.myPluginsWidow = null;
             });
+            if (!window)
+                return;
             myPluginsWidow = window;
         }
         if (GlobalVars.main_Window)

@@ -5,6 +5,7 @@ import QtGraphicalEffects 1.15
 import HuskarUI.Basic 1.0
 import "../MyGlobals" 1.0
 import "../Component"
+import "../Component/windows.js" as Windows
 
 // The plugins of one server: the server-side ones its gateway reports and the
 // dual-end ones the account bought for it. A card opens the plugin's detail window.
@@ -83,25 +84,16 @@ HusWindow {
     // One detail window at a time; a further click brings that same window forward.
     function openDetail(index) {
         if (!pluginInfoWidow) {
-            const component = Qt.createComponent(detailDocuments[showMode]);
-            if (component.status !== Component.Ready) {
-                console.warn("Plugin detail window unavailable:", component.errorString());
+            const window = Windows.create(Qt.resolvedUrl(detailDocuments[showMode]), pluginsWindow, function (closed) {
+                if (pluginsWindow.pluginInfoWidow === closed)
+                    pluginsWindow.pluginInfoWidow = null;
+            });
+            if (!window)
                 return;
-            }
-            const window = component.createObject(pluginsWindow);
-            if (!window) {
-                console.warn("Plugin detail window could not be created:", component.errorString());
-                return;
-            }
             if (typeof window.init === "function")
                 window.init(showMode === 0 ? index : pluginModel[index].ProjectName);
             else
                 console.warn("Plugin detail window has no init:", detailDocuments[showMode]);
-            window.closing.connect(function () {
-                window.destroy();
-                if (pluginsWindow.pluginInfoWidow === window)
-                    pluginsWindow.pluginInfoWidow = null;
-            });
             pluginInfoWidow = window;
         }
         if (GlobalVars.main_Window)
