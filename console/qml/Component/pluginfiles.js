@@ -73,6 +73,27 @@ function queueFiles(globals, transfer, queue, project, files, host, afterFile) {
     });
 }
 
+// One task: the platform's package of `project` (the zip the platform builds for it) saved as
+// `fileName` in the local `folder`.
+function queuePackageDownload(globals, transfer, queue, project, folder, fileName) {
+    if (!queue) {
+        console.warn("No transfer queue: nothing queued for", fileName);
+        return;
+    }
+    const savePath = folder.replace(/\/+$/, "") + "/" + fileName;
+    const url = globals.server_url + "/quenta/download";
+    queue.addQuest(fileName, [
+        function(task) {
+            task.status = 1;
+            transfer.postDownload(url, savePath, { projectName: project }, "quest");
+        },
+        function(task) {
+            globals.notify("success", savePath + "已下载完成!");
+            task.instruction = true;
+        }
+    ]);
+}
+
 // Configuration text from the gateway: Base64 of UTF-8 text, or a JSON value.
 function configText(value, base64) {
     if (value === undefined || value === null)

@@ -7,6 +7,7 @@ import KxtShared 1.0
 import "../MyGlobals" 1.0
 import "../Component"
 import "../Component/windows.js" as Windows
+import "../Component/pluginfiles.js" as PluginFiles
 
 // The page of one managed server: its shell, the state of the three components the
 // gateway reports, and their installation.
@@ -283,27 +284,7 @@ Item {
     }
 
     function downloadClientPackage(folder) {
-        const queue = GlobalVars.downlad_quest_window;
-        if (!queue) {
-            console.warn("No transfer queue for", clientPackageName);
-            return;
-        }
-        const savePath = folder + "/" + clientPackageName;
-        const url = GlobalVars.server_url + "/quenta/download";
-        // The steps run from the queue, also after this page is gone: they only
-        // touch what they captured here.
-        const globals = GlobalVars;
-        const transfers = FileTransfer;
-        queue.addQuest(clientPackageName, [
-            function (task) {
-                task.status = 1;
-                transfers.postDownload(url, savePath, { projectName: "通用" }, "quest");
-            },
-            function (task) {
-                globals.notify("success", savePath + "已下载完成!");
-                task.instruction = true;
-            }
-        ]);
+        PluginFiles.queuePackageDownload(GlobalVars, FileTransfer, GlobalVars.downlad_quest_window, "通用", folder, clientPackageName);
     }
 
     function openPluginsWindow() {

@@ -3,6 +3,7 @@ import HuskarUI.Basic 1.0
 import FileTransfer 1.0
 import "../MyGlobals" 1.0
 import "../Component"
+import "../Component/pluginfiles.js" as PluginFiles
 
 // A dual-end plugin bought for the server open in the console: its expiry, its
 // on/off switch and the import package for the game client.
@@ -66,22 +67,9 @@ DetailWindow {
         folderPicker.open();
     }
 
-    // The steps carry their own values: the queue runs them after this window is gone.
     function queueImportPackage(folder) {
-        const name = p_name;
-        const fileName = "双端插件-" + name + "导入包.zip";
-        const savePath = folder.replace(/\/+$/, "") + "/" + fileName;
-        const url = GlobalVars.server_url + "/quenta/download";
-        GlobalVars.downlad_quest_window.addQuest(fileName, [
-            function(task) {
-                task.status = 1;
-                FileTransfer.postDownload(url, savePath, { projectName: name }, "quest");
-            },
-            function(task) {
-                GlobalVars.notify("success", savePath + "已下载完成!");
-                task.instruction = true;
-            }
-        ]);
+        PluginFiles.queuePackageDownload(GlobalVars, FileTransfer, GlobalVars.downlad_quest_window, p_name, folder,
+                                         "双端插件-" + p_name + "导入包.zip");
     }
 
     PluginDetailHeader {
