@@ -2,6 +2,7 @@ import QtQuick 2.15
 import QtTest 1.2
 import QmlTool 1.0
 import "qrc:/Component"
+import "../common/Items.js" as Items
 
 // The folder picker in a real window, over the folders CMake made in the work folder.
 TestCase {
@@ -28,15 +29,9 @@ TestCase {
         return findChild(picker.contentItem, "folderPickerList")
     }
 
-    // The row of a listed folder, found by its name once the view has laid it out.
+    // The row of a listed folder, once the view has laid it out.
     function row(name) {
-        var view = list()
-        for (var i = 0; i < view.count; ++i) {
-            var item = view.itemAtIndex(i)
-            if (item && item.fileName === name)
-                return item
-        }
-        return null
+        return Items.first(list().contentItem, item => item.fileName === name)
     }
 
     function test_accept_data() {
