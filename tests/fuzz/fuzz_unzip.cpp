@@ -14,9 +14,9 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <filesystem>
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -36,24 +36,17 @@ void refuse(const char *call, const char *path)
     std::abort();
 }
 
-// Resolves the parent folder (the last component may not exist yet) and checks
-// that the result is the destination or lies inside it.
+// Resolves what exists of the path (no link can be made during a run, so the
+// last component is never one) and checks that the destination holds the result.
 void check(const char *call, const char *path)
 {
     if (!guarding)
         return;
-    char cwd[PATH_MAX];
-    std::string full = path[0] == '/' ? std::string(path) : std::string(getcwd(cwd, sizeof cwd)) + "/" + path;
-    while (full.size() > 1 && full.back() == '/')
-        full.pop_back();
-    const auto slash = full.find_last_of('/');
-    const std::string parent = slash == 0 ? "/" : full.substr(0, slash);
-    const std::string leaf = full.substr(slash + 1);
-    char resolved[PATH_MAX];
-    if (!realpath(parent.c_str(), resolved))
-        return; // the call itself fails with ENOENT
-    const std::string target = std::string(resolved) + "/" + leaf + "/";
-    if (leaf == ".." || leaf == "." || target.compare(0, allowedRoot.size(), allowedRoot) != 0)
+    std::error_code error;
+    const std::string target = std::filesystem::weakly_canonical(path, error).string() + "/";
+    if (error)
+        return; // the call itself fails the same way (a name too long, say)
+    if (target.compare(0, allowedRoot.size(), allowedRoot) != 0)
         refuse(call, path);
 }
 
@@ -78,35 +71,24 @@ int open64(const char *path, int flags, ...)
 // Same signature on 64-bit Linux; Qt may call either.
 int open(const char *path, int flags, ...) __attribute__((alias("open64")));
 
-int mkdir(const char *path, mode_t mode)
-{
-    check("mkdir", path);
-    return NEXT(mkdir)(path, mode);
-}
+// A call that changes the file system at `path`, checked before libc's runs.
+#define GUARDED(name, params, args, path) \
+    int name params                         \
+    {                                       \
+        check(#name, path);                 \
+        return NEXT(name) args;             \
+    }
 
-int unlink(const char *path)
-{
-    check("unlink", path);
-    return NEXT(unlink)(path);
-}
-
-int rmdir(const char *path)
-{
-    check("rmdir", path);
-    return NEXT(rmdir)(path);
-}
+GUARDED(mkdir, (const char *path, mode_t mode), (path, mode), path)
+GUARDED(unlink, (const char *path), (path), path)
+GUARDED(rmdir, (const char *path), (path), path)
+GUARDED(link, (const char *from, const char *to), (from, to), to)
 
 int rename(const char *from, const char *to)
 {
     check("rename", from);
     check("rename", to);
     return NEXT(rename)(from, to);
-}
-
-int link(const char *from, const char *to)
-{
-    check("link", to);
-    return NEXT(link)(from, to);
 }
 
 // Qt renames through renameat2 relative to the working folder; check() cannot

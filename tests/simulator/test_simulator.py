@@ -12,8 +12,6 @@ import struct
 import sys
 import tempfile
 import unittest
-import urllib.error
-import urllib.request
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "fixtures"))
 import fixturelib as fx  # noqa: E402
@@ -34,35 +32,22 @@ def tearDownModule():
     shutil.rmtree(FOLDER, ignore_errors=True)
 
 
-def fetch(url, body=None, token=None, raw=None, content_type="application/json", headers=None):
-    """POSTs `body` as JSON or `raw` as it is (GET without either); the status and the
-    answer's bytes."""
-    headers = {"Content-Type": content_type, **({"Authorization": token} if token else {}), **(headers or {})}
-    data = raw if raw is not None else None if body is None else json.dumps(body).encode()
-    try:
-        with urllib.request.urlopen(urllib.request.Request(url, data, headers), timeout=10,
-                                    context=sim_fixture.INSECURE) as answer:
-            return answer.status, answer.read()
-    except urllib.error.HTTPError as error:
-        return error.code, error.read()
-
-
 def platform(path, body=None, token=None):
-    return fetch(SIM["base_url"] + path, body or {}, token)
+    return fx.fetch(SIM["base_url"] + path, body or {}, token and {"Authorization": token})
 
 
 def gateway(host, path, body=None):
-    return fetch("http://%s:%d%s" % (host, SIM["gateway_port"], path), body or {})
+    return fx.fetch("http://%s:%d%s" % (host, SIM["gateway_port"], path), body or {})
 
 
 def control(path, body=None):
-    status, answer = fetch(SIM["control_url"] + path, None if path in ("/log", "/faults") else body or {})
+    status, answer = fx.fetch(SIM["control_url"] + path, None if path in ("/log", "/faults") else body or {})
     assert status == 200, "control %s answered %d: %s" % (path, status, answer)
     return json.loads(answer)
 
 
 def png_size(url):
-    return struct.unpack(">II", fetch(url)[1][16:24])
+    return struct.unpack(">II", fx.fetch(url)[1][16:24])
 
 
 def multipart(name, data):
@@ -73,8 +58,8 @@ def multipart(name, data):
 
 
 def upload(host, name, data):
-    return fetch("http://%s:%d/api/uploadfiles" % (host, SIM["gateway_port"]), raw=multipart(name, data),
-                 content_type="multipart/form-data; boundary=" + BOUNDARY)[0]
+    return fx.fetch("http://%s:%d/api/uploadfiles" % (host, SIM["gateway_port"]), raw=multipart(name, data),
+                    headers={"Content-Type": "multipart/form-data; boundary=" + BOUNDARY})[0]
 
 
 class SimulatorTests(unittest.TestCase):
@@ -109,7 +94,7 @@ class SimulatorTests(unittest.TestCase):
         ]
         for path, body, token, status, text in rows:
             with self.subTest(path=path, body=body):
-                answer = fetch(path if path.startswith("http") else SIM["base_url"] + path, body, token)
+                answer = platform(path, body, token) if path.startswith("/") else fx.fetch(path, body)
                 self.assertEqual(answer[0], status)
                 self.assertIn(text, answer[1].decode())
 
@@ -121,7 +106,7 @@ class SimulatorTests(unittest.TestCase):
         blocks = [(name, block) for name, entry in dual.items() for block in entry["ProjectDetails"]]
         # Players seek through byte ranges.
         video = next(block["content"] for _, block in blocks if block["type"] == "mov")
-        self.assertEqual(fetch(video, headers={"Range": "bytes=8-11"}), (206, b"AVI "))
+        self.assertEqual(fx.fetch(video, headers={"Range": "bytes=8-11"}), (206, b"AVI "))
         name, image = next((name, block["content"]) for name, block in blocks if block["type"] == "img")
         for kind, size in (("getimg", (640, 360)), ("getthumb", (160, 90))):
             self.assertEqual(png_size(SIM["base_url"] + "/quenta/%s/%s/%s" % (kind, name, image)), size)
@@ -166,14 +151,10 @@ class SimulatorTests(unittest.TestCase):
         for spec in ({"status": 500}, {"path": "x", "status": 500}, {"path": "/a", "status": 42},
                      {"path": "/a", "times": -1}, {"path": "/a", "short": "10"}):
             with self.subTest(spec=spec):
-                self.assertEqual(fetch(SIM["control_url"] + "/fault", spec)[0], 400)
+                self.assertEqual(fx.fetch(SIM["control_url"] + "/fault", spec)[0], 400)
         platform("/register", {"username": "temp01", "password": "secret1", "qq": "q"})
         control("/fault", {"path": "/login", "status": 500})
         control("/reset")
         self.assertEqual((control("/log"), control("/faults")), ([], []))
         self.assertEqual(platform("/login", {"username": "temp01", "password": "secret1"})[0], 401)
         self.assertEqual(platform("/quenta/getInfo", {}, self.token)[0], 401)
-
-
-if __name__ == "__main__":
-    unittest.main()
