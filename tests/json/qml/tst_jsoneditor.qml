@@ -15,14 +15,14 @@ Item {
         when: windowShown
 
         property Component editorComponent: Qt.createComponent("qrc:/Component/JsonEditor.qml")
+        property var editor: null
 
-        function createEditor(config) {
-            var editor = createTemporaryObject(editorComponent, window, { projectConfigStr: config });
+        function init() {
+            editor = createTemporaryObject(editorComponent, window, { projectConfigStr: "{}" });
             verify(editor, editorComponent.errorString());
-            return editor;
         }
 
-        function child(editor, name) {
+        function child(name) {
             var item = findChild(editor, name);
             verify(item, name);
             return item;
@@ -30,27 +30,23 @@ Item {
 
         // Where the marker's apex should be for the character at `index`, in the
         // marker's own coordinates.
-        function apexOf(editor, index) {
-            var area = child(editor, "jsonTextArea");
+        function apexOf(index) {
+            var area = child("jsonTextArea");
             var rect = area.positionToRectangle(index);
-            return area.mapToItem(child(editor, "errorMarker"), rect.x, rect.y + rect.height);
+            return area.mapToItem(child("errorMarker"), rect.x, rect.y + rect.height);
         }
 
-        function markerIsRedAt(editor, point) {
-            var marker = child(editor, "errorMarker");
-            var image = grabImage(marker);
-            var x = Math.round(point.x), y = Math.round(point.y);
-            if (x < 0 || y < 0 || x >= image.width || y >= image.height)
-                return false;
-            return Qt.colorEqual(image.pixel(x, y), "#d13438");
+        // Whether the marker is painted red 6 px below `apex`, on its axis: well inside the triangle.
+        function redBelow(apex) {
+            var image = grabImage(child("errorMarker"));
+            var x = Math.round(apex.x), y = Math.round(apex.y + 6);
+            return x >= 0 && y >= 0 && x < image.width && y < image.height && Qt.colorEqual(image.pixel(x, y), "#d13438");
         }
 
-        function verifyMarkerUnder(editor, index) {
-            var apex = apexOf(editor, index);
-            // Well inside the triangle: 6 px below the apex, on its axis.
-            tryVerify(function () { return markerIsRedAt(editor, Qt.point(apex.x, apex.y + 6)); }, 2000,
-                      "marker under character " + index);
-            verify(!markerIsRedAt(editor, Qt.point(apex.x + 30, apex.y + 6)), "marker is narrow");
+        function verifyMarkerUnder(index) {
+            var apex = apexOf(index);
+            tryVerify(function () { return redBelow(apex); }, 2000, "marker under character " + index);
+            verify(!redBelow(Qt.point(apex.x + 30, apex.y)), "marker is narrow");
         }
 
         // A member without the comma before it: Qt stops at the next key's first
@@ -66,91 +62,73 @@ Item {
         }
 
         function test_first_error_is_named_and_marked(data) {
-            var editor = createEditor("{}");
-            child(editor, "jsonTextArea").text = data.text;
+            child("jsonTextArea").text = data.text;
             var expected = data.line < 0 ? -1 : Math.max(0, data.text.indexOf("\"b\"") + 1);
-            compare(editor.errorPosition, expected);
-            compare(editor.errorLine, data.line);
-            var label = child(editor, "errorLabel");
+            compare([editor.errorPosition, editor.errorLine], [expected, data.line]);
+            var label = child("errorLabel");
             compare(label.visible, data.line > 0);
             if (data.line < 0)
                 return;
             compare(label.text, "❌ JSON语法错误第 " + data.line + " 行出错：" + data.message);
-            verifyMarkerUnder(editor, expected);
+            verifyMarkerUnder(expected);
         }
 
+        // The error starts out below the visible part; scrolling takes the marker along.
         function test_marker_follows_scrolling() {
             var lines = ["{"];
-            for (var i = 0; i < 60; ++i)
-                lines.push("    \"key" + i + "\": " + i + ",");
-            lines.push("    \"last\": 1");
-            lines.push("    \"b\": 2,");
-            for (i = 0; i < 30; ++i)
-                lines.push("    \"after" + i + "\": " + i + ",");
-            lines.push("}");
-            var text = lines.join("\n");
-            var editor = createEditor(text);
-            var index = text.indexOf("\"b\"") + 1;
+            for (var i = 0; i < 90; ++i)
+                lines.push("    \"key" + i + "\": " + i + (i === 60 ? "" : ","));
+            var text = lines.concat(["}"]).join("\n");
+            editor.projectConfigStr = text;
+            var index = text.indexOf("\"key61\"") + 1;
             compare(editor.errorPosition, index);
-            compare(editor.errorLine, 63);
-
-            // The error starts out below the visible part; bring it near the top.
-            var flickable = child(editor, "scrollView").contentItem;
-            var marker = child(editor, "errorMarker");
-            verify(apexOf(editor, index).y > marker.height);
-            flickable.contentY += apexOf(editor, index).y - 60;
-            verifyMarkerUnder(editor, index);
-            var firstApex = apexOf(editor, index);
-            fuzzyCompare(firstApex.y, 60, 1);
-
+            var flickable = child("scrollView").contentItem;
+            verify(apexOf(index).y > child("errorMarker").height);
+            flickable.contentY += apexOf(index).y - 60;
+            verifyMarkerUnder(index);
+            var firstApex = apexOf(index);
             flickable.contentY -= 100;
-            fuzzyCompare(apexOf(editor, index).y, firstApex.y + 100, 1);
-            verifyMarkerUnder(editor, index);
-            tryVerify(function () { return !markerIsRedAt(editor, Qt.point(firstApex.x, firstApex.y + 6)); });
+            verifyMarkerUnder(index);
+            tryVerify(function () { return !redBelow(firstApex); });
         }
 
-        function test_format_button_data() {
+        // Formatting indents four spaces a level and keeps every character; text that
+        // does not parse stays as typed. Saving hands over the text as it stands.
+        function test_buttons_data() {
             var invalid = "{\"a\": }";
             return [
-                { tag: "valid text is formatted", text: "{\"b\":1,\"a\":[true]}", after: "{\n    \"a\": [\n        true\n    ],\n    \"b\": 1\n}\n" },
-                { tag: "invalid text stays as typed", text: invalid, after: invalid }
+                { tag: "format object", button: "formatButton", text: "{\"b\":1,\"a\":[true,{\"c\":null}]}",
+                  after: "{\n    \"a\": [\n        true,\n        {\n            \"c\": null\n        }\n    ],\n    \"b\": 1\n}\n" },
+                { tag: "format array", button: "formatButton", text: "[ \"插件配置 😀\" ,2.5 ]", after: "[\n    \"插件配置 😀\",\n    2.5\n]\n" },
+                { tag: "format invalid", button: "formatButton", text: invalid, after: invalid },
+                { tag: "save invalid", button: "saveButton", text: invalid, after: invalid, saved: [invalid] }
             ];
         }
 
-        function test_format_button(data) {
-            var editor = createEditor(data.text);
-            mouseClick(child(editor, "formatButton"));
-            compare(child(editor, "jsonTextArea").text, data.after);
-            compare(child(editor, "errorLabel").visible, data.text === data.after);
-        }
-
-        function test_save_hands_over_the_text_even_when_invalid() {
-            var editor = createEditor("{\"a\": 1");
+        function test_buttons(data) {
             var saved = [];
             editor.saveFunction = function (text) { saved.push(text); };
-            mouseClick(child(editor, "saveButton"));
-            compare(saved, ["{\"a\": 1"]);
+            editor.projectConfigStr = data.text;
+            mouseClick(child(data.button));
+            compare(child("jsonTextArea").text, data.after);
+            compare(saved, data.saved || []);
         }
 
         function test_new_config_replaces_typed_text() {
-            var editor = createEditor("{}");
-            var area = child(editor, "jsonTextArea");
+            var area = child("jsonTextArea");
             area.forceActiveFocus();
             area.cursorPosition = 1;
             keyClick(Qt.Key_X);
-            compare(area.text, "{x}");
-            compare(editor.errorLine, 1);
-            var apex = apexOf(editor, editor.errorPosition);
-            verifyMarkerUnder(editor, editor.errorPosition);
+            compare([area.text, editor.errorLine], ["{x}", 1]);
+            var apex = apexOf(editor.errorPosition);
+            verifyMarkerUnder(editor.errorPosition);
 
             editor.projectConfigStr = "[1]";
-            compare(area.text, "[1]");
-            compare(editor.errorLine, -1);
-            verify(!child(editor, "errorLabel").visible);
-            tryVerify(function () { return !markerIsRedAt(editor, Qt.point(apex.x, apex.y + 6)); });
+            compare([area.text, editor.errorLine, child("errorLabel").visible], ["[1]", -1, false]);
+            tryVerify(function () { return !redBelow(apex); });
 
             // Formatting assigns the text from script; later configs still win.
-            mouseClick(child(editor, "formatButton"));
+            mouseClick(child("formatButton"));
             editor.projectConfigStr = "{\"c\": 3}";
             compare(area.text, "{\"c\": 3}");
         }
