@@ -68,47 +68,33 @@ static QString xTool(const QString &program, const QStringList &arguments)
     return QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
 }
 
+// The console's main window as the display shows it: WINDOW, WIDTH and HEIGHT.
 struct ConsoleWindow
 {
-    QString id;
-    int width = 0;
-    int height = 0;
+    QHash<QString, QString> geometry;
 
     // Waits for the console's main window on the display.
     bool find()
     {
-        id = xTool(QStringLiteral("xdotool"), {"search", "--sync", "--onlyvisible", "--name", "KX_T"}).section('\n', 0, 0);
-        const QString geometry = xTool(QStringLiteral("xdotool"), {"getwindowgeometry", "--shell", id});
-        for (const QString &line : geometry.split('\n')) {
-            if (line.startsWith(QLatin1String("WIDTH=")))
-                width = line.mid(6).toInt();
-            else if (line.startsWith(QLatin1String("HEIGHT=")))
-                height = line.mid(7).toInt();
-        }
-        return !id.isEmpty() && width > 0 && height > 0;
+        const QString shell = xTool("xdotool", {"search", "--sync", "--onlyvisible", "--name", "KX_T", "getwindowgeometry", "--shell"});
+        for (const QString &line : shell.split('\n'))
+            geometry.insert(line.section('=', 0, 0), line.section('=', 1));
+        return geometry.value("WIDTH").toInt() > 0;
     }
 
-    // Mean brightness (0 to 1) of a spot of page background at the lower left; NaN
-    // when the window could not be read.
-    double background() const
-    {
-        bool read = false;
-        const double level = xTool(QStringLiteral("sh"), {"-c", "xwd -silent -id \"$1\" | /usr/bin/convert xwd:- -crop \"1x1+40+$2\" +repage -format '%[fx:mean]' info:",
-                                                          "sh", id, QString::number(height - 60)}).toDouble(&read);
-        return read ? level : qQNaN();
-    }
-
-    // Waits until the page background is dark or light; each look runs X tools, so
-    // the wait is bounded by the clock rather than by a count of tries. A window the
-    // program has not drawn into yet is pure black, darker than the dark theme.
+    // Waits until a spot of page background at the lower left is dark or light; each
+    // look runs X tools, so the wait is bounded by the clock rather than by a count of
+    // tries. A window the program has not drawn into yet is pure black, darker than
+    // the dark theme.
     bool becomes(bool dark) const
     {
-        QDeadlineTimer deadline(15000);
-        while (!deadline.hasExpired()) {
-            const double level = background();
-            if (dark ? level > 0.03 && level < 0.3 : level > 0.8)
+        const QString y = QString::number(geometry.value("HEIGHT").toInt() - 60);
+        for (QDeadlineTimer deadline(15000); !deadline.hasExpired(); QTest::qWait(100)) {
+            bool read = false;
+            const double level = xTool("sh", {"-c", "xwd -silent -id \"$1\" | /usr/bin/convert xwd:- -crop \"1x1+40+$2\" +repage -format '%[fx:mean]' info:",
+                                              "sh", geometry.value("WINDOW"), y}).toDouble(&read);
+            if (read && (dark ? level > 0.03 && level < 0.3 : level > 0.8))
                 return true;
-            QTest::qWait(100);
         }
         return false;
     }
@@ -116,8 +102,8 @@ struct ConsoleWindow
     // A click on a caption bar button, counted from the right edge (close is 1).
     void clickCaptionButton(int fromRight) const
     {
-        const int x = width - 46 * fromRight + 23;
-        xTool(QStringLiteral("xdotool"), {"mousemove", "--window", id, QString::number(x), "15", "click", "1"});
+        const int x = geometry.value("WIDTH").toInt() - 46 * fromRight + 23;
+        xTool("xdotool", {"mousemove", "--window", geometry.value("WINDOW"), QString::number(x), "15", "click", "1"});
     }
 };
 
@@ -125,19 +111,19 @@ void ConsoleProcess::theme_survives_a_restart()
 {
     QTemporaryDir home;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("HOME"), home.path());
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath("config"));
-    const auto start = [&](QProcess &console, ConsoleWindow &window) {
+    env.insert("HOME", home.path());
+    env.insert("XDG_CONFIG_HOME", home.filePath("config"));
+    ConsoleWindow window;
+    const auto start = [&](QProcess &console) {
         console.setProcessEnvironment(env);
         console.setWorkingDirectory(home.path());
-        console.start(QStringLiteral(CONSOLE_PATH), QStringList());
-        QVERIFY2(window.find(), "no console window");
+        console.start(CONSOLE_PATH, QStringList());
+        return window.find();
     };
     const int themeButton = 5, closeButton = 1;
 
     QProcess first;
-    ConsoleWindow window;
-    start(first, window);
+    QVERIFY2(start(first), "no console window");
     QVERIFY2(window.becomes(false), "a fresh console starts light");
     window.clickCaptionButton(themeButton);
     QVERIFY2(window.becomes(true), "the theme button made it dark");
@@ -146,7 +132,7 @@ void ConsoleProcess::theme_survives_a_restart()
     QCOMPARE(first.exitCode(), 0);
 
     QProcess second;
-    start(second, window);
+    QVERIFY2(start(second), "no console window");
     QVERIFY2(window.becomes(true), "the console started again in the light theme");
     second.kill();
     second.waitForFinished();

@@ -15,11 +15,6 @@ Item {
         visible: true
         captionBar.themeButtonVisible: true
         captionBar.topButtonVisible: true
-        property var topCalls: []
-        captionBar.topCallback: checked => {
-            topCalls.push(checked);
-            HusApi.setWindowStaysOnTopHint(window, checked);
-        }
         HusInput { id: input }
     }
 
@@ -29,11 +24,6 @@ Item {
         height: 200
         visible: true
         captionBar.topButtonVisible: true
-        property var topCalls: []
-        captionBar.topCallback: checked => {
-            topCalls.push(checked);
-            DelApi.setWindowStaysOnTopHint(updater, checked);
-        }
     }
 
     TestCase {
@@ -57,12 +47,10 @@ Item {
             const pin = buttonWithDescription(win.captionBar, "置顶");
             verify(!(win.flags & Qt.WindowStaysOnTopHint));
             mouseClick(pin);
-            compare(win.topCalls, [true]);
             verify(win.flags & Qt.WindowStaysOnTopHint);
             verify(win.flags & Qt.FramelessWindowHint, "the other flags stay");
             tryVerify(() => win.visible);
             mouseClick(pin);
-            compare(win.topCalls, [true, false]);
             verify(!(win.flags & Qt.WindowStaysOnTopHint));
         }
 
