@@ -25,11 +25,8 @@ def main(out):
             with zipfile.ZipFile(out / ("%s-%d.zip" % (name, compression)), "w", compression) as archive:
                 for entry, data, *mode in entries:
                     info = zipfile.ZipInfo(entry)
-                    info.compress_type = compression
-                    if mode:
-                        info.create_system = 3
-                        info.external_attr = mode[0] << 16
-                    archive.writestr(info, data)
+                    info.external_attr = mode[0] << 16 if mode else 0  # the Unix file type and mode
+                    archive.writestr(info, data, compression)
 
 
 if __name__ == "__main__":
