@@ -132,10 +132,7 @@ Item {
         // lines going leave what is kept of it; new output leaves it and the
         // view as they are until a click lets go of it.
         function test_view_shows_a_window_of_the_kept_lines() {
-            let text = "";
-            for (let i = 1; i <= 300; ++i)
-                text += "line " + i + "\n";
-            view.appendOutput(text);
+            view.appendOutput(Array.from({ length: 300 }, (_, i) => "line " + (i + 1) + "\n").join(""));
             const area = view.outputArea;
             const screen = area.parent;
             verify(lines().length < 100, lines().length);
