@@ -124,12 +124,10 @@ int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     static QTemporaryDir sandbox;
     const QString archive = sandbox.filePath(QStringLiteral("in.zip"));
     const QString destPath = sandbox.filePath(QStringLiteral("dest"));
-    {
-        QFile file(archive);
-        if (!file.open(QIODevice::WriteOnly))
-            std::abort();
-        file.write(reinterpret_cast<const char *>(data), static_cast<qint64>(size));
-    }
+    QFile file(archive);
+    if (!file.open(QIODevice::WriteOnly) || file.write(reinterpret_cast<const char *>(data), qint64(size)) != qint64(size))
+        std::abort();
+    file.close();
     QDir().mkpath(destPath);
     allowedRoot = QFile::encodeName(QDir(destPath).canonicalPath()).toStdString() + "/";
 

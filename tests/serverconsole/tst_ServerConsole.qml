@@ -2,19 +2,11 @@ import QtQuick 2.15
 import QtTest 1.15
 import HuskarUI.Basic 1.0
 import SSHManager 1.0
-import "qrc:/Component"
 
 Item {
     id: root
     width: 800
     height: 500
-
-    Component {
-        id: consoleComponent
-        ServerConsole {
-            anchors.fill: parent
-        }
-    }
 
     TestCase {
         name: "ServerConsole"
@@ -24,7 +16,7 @@ Item {
         readonly property string ready: "控制台已就绪..."
 
         function init() {
-            view = createTemporaryObject(consoleComponent, root);
+            view = createTemporaryQmlObject('import "qrc:/Component"; ServerConsole { anchors.fill: parent }', root);
         }
 
         function cleanup() {
@@ -75,8 +67,7 @@ Item {
         function test_output(data) {
             if (data.lines)
                 view.maximumLines = data.lines;
-            for (let i = 0; i < data.chunks.length; ++i)
-                view.appendOutput(data.chunks[i]);
+            data.chunks.forEach(chunk => view.appendOutput(chunk));
             compare(shown(), data.lines ? data.shown : ready + "\n" + data.shown);
             compare(view.plainText().replace(/ +\n/g, "\n").trim(), shown());
             if (data.html)
@@ -101,10 +92,7 @@ Item {
         // dark one every colour reads on the background (contrast 4.5:1), also
         // for text shown before the switch.
         function test_palette_per_theme() {
-            let eight = "";
-            for (let code = 30; code <= 37; ++code)
-                eight += "\x1b[" + code + "mx";
-            view.appendOutput(eight);
+            view.appendOutput(Array.from({ length: 8 }, (_, i) => "\x1b[" + (30 + i) + "mx").join(""));
             compare(colours(), ["#000000", "#ff0000", "#008000", "#ffff00",
                                 "#0000ff", "#ff00ff", "#00ffff", "#ffffff"]);
             HusTheme.isDark = true;

@@ -6,7 +6,6 @@ its resets and faults stay away from the tests that share the fixture."""
 
 import json
 import os
-import shutil
 import socket
 import struct
 import sys
@@ -22,14 +21,10 @@ BOUNDARY = "kxtBoundary7MA4YWxkTrZu0gW"
 
 def setUpModule():
     global FOLDER, SIM
-    FOLDER = tempfile.mkdtemp(prefix="kxtsim-test-")
+    FOLDER = unittest.enterModuleContext(tempfile.TemporaryDirectory(prefix="kxtsim-test-"))
     sim_fixture.start(FOLDER)
+    unittest.addModuleCleanup(sim_fixture.stop, FOLDER)
     SIM = fx.read_json(os.path.join(FOLDER, "sim.json"))
-
-
-def tearDownModule():
-    sim_fixture.stop(FOLDER)
-    shutil.rmtree(FOLDER, ignore_errors=True)
 
 
 def platform(path, body=None, token=None):
