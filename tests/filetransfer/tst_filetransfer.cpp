@@ -129,275 +129,261 @@ class tst_FileTransfer : public QObject
 {
     Q_OBJECT
 
-private slots:
-    void init();
-    void cleanup();
-
-    void download_outcomes_data();
-    void download_outcomes();
-    void local_failures_are_reported_at_once_data();
-    void local_failures_are_reported_at_once();
-    void upload_sends_one_file_part_data();
-    void upload_sends_one_file_part();
-    void upload_may_start_inside_download_completion();
-    void running_transfer_data();
-    void running_transfer();
-
 private:
     QString path(const QString &name) const { return dir->filePath(name); }
+
     // Whatever came before, the service is idle: a download to a path relative
     // to the working directory goes through, with figures of its own.
-    void downloadsAgain();
+    void downloadsAgain()
+    {
+        const QByteArray body = payload(200 * 1024);
+        server->answers.insert("/again", Answer{200, body});
+        QSignalSpy done(transfer.get(), &FileTransfer::downloadCompleted);
+        QSignalSpy throughput(transfer.get(), &FileTransfer::throughputChanged);
+        transfer->postDownload(server->url("/again"), "again/after.bin", {}, "again");
+        QVERIFY(done.wait(10000));
+        QCOMPARE(done.first(), (QVariantList{true, "again"}));
+        QCOMPARE(readAll(path("again/after.bin")), body);
+        QVERIFY(!throughput.isEmpty());
+        QCOMPARE(throughput.last().at(1).toLongLong(), qint64(body.size()));
+        QVERIFY(throughput.last().at(0).toLongLong() <= body.size());
+        QCOMPARE(throughput.last().at(3).toString(), QStringLiteral("again"));
+    }
 
     std::unique_ptr<QTemporaryDir> dir;
     std::unique_ptr<LoopbackServer> server;
     std::unique_ptr<FileTransfer> transfer;
+
+private slots:
+    void init()
+    {
+        dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(QDir::setCurrent(dir->path()));
+        server = std::make_unique<LoopbackServer>();
+        transfer = std::make_unique<FileTransfer>();
+    }
+
+    void cleanup()
+    {
+        transfer.reset();
+        server.reset();
+        QDir::setCurrent(QDir::tempPath());
+    }
+
+    void download_outcomes_data()
+    {
+        QTest::addColumn<Answer>("answer");
+        QTest::addColumn<bool>("success");
+        QTest::addColumn<QString>("messageHas"); // empty: the tag; "*": anything else
+        QTest::addColumn<bool>("progressKnown");
+
+        QTest::newRow("body streamed to the file") << Answer{200, payload(3 * 1024 * 1024 + 17)} << true << "" << true;
+        QTest::newRow("404 keeps the error body") << Answer{404, "no such plugin"} << false << "Not Found" << true;
+        QTest::newRow("no length skips the length check") << Answer{200, payload(70000), false} << true << "" << false;
+        QTest::newRow("empty body with length 0") << Answer{200, ""} << true << "" << false;
+        QTest::newRow("body shorter than its length") << Answer{200, payload(5000), true, 9000} << false << "*" << true;
+    }
+
+    void download_outcomes()
+    {
+        QFETCH(Answer, answer);
+        QFETCH(bool, success);
+        QFETCH(QString, messageHas);
+        QFETCH(bool, progressKnown);
+        server->answers.insert("/kxt/download/p:a.jar", answer);
+        writeFile(path("out/a.jar"), "stale content that must go");
+        QSignalSpy progress(transfer.get(), &FileTransfer::downloadProgressChanged);
+        QSignalSpy done(transfer.get(), &FileTransfer::downloadCompleted);
+        QTest::ignoreMessage(QtDebugMsg, qPrintable(QStringLiteral("HTTP Status Code: %1").arg(answer.status)));
+        transfer->postDownload(server->url("/kxt/download/p:a.jar"), path("out/a.jar"),
+                               {{"zeta", 2}, {"key", "p:a.jar"}, {"alpha", QVariantList{1, "x"}}}, "quest");
+        QVERIFY(done.wait(20000));
+
+        QCOMPARE(done.count(), 1);
+        QCOMPARE(done.first().at(0).toBool(), success);
+        const QString message = done.first().at(1).toString();
+        if (messageHas.isEmpty())
+            QCOMPARE(message, QStringLiteral("quest"));
+        else
+            QVERIFY2(messageHas == "*" ? !message.isEmpty() && message != "quest" : message.contains(messageHas),
+                     qPrintable(message));
+        // Whatever arrived replaces the old file, error bodies and cut-off bodies included.
+        QCOMPARE(readAll(path("out/a.jar")), answer.body);
+
+        const LoopbackServer::Request request = server->requests.value(0);
+        QVERIFY(request.head.startsWith("POST "));
+        QCOMPARE(request.header("content-type"), QByteArray("application/json"));
+        QVERIFY2(request.header("authorization").isEmpty(), "a download carries no token");
+        QCOMPARE(request.body, QByteArray("{\n    \"alpha\": [\n        1,\n        \"x\"\n    ],\n"
+                                          "    \"key\": \"p:a.jar\",\n    \"zeta\": 2\n}\n"));
+
+        double last = -1;
+        for (const QList<QVariant> &report : progress) {
+            QCOMPARE(report.at(1).toString(), QStringLiteral("quest"));
+            QVERIFY(report.at(0).toDouble() >= last);
+            last = report.at(0).toDouble();
+            if (!progressKnown)
+                QCOMPARE(last, 0.0);
+        }
+        if (success && progressKnown)
+            QCOMPARE(last, 1.0);
+        QCOMPARE(transfer->downloadProgress(), 0.0);
+    }
+
+    void local_failures_are_reported_at_once_data()
+    {
+        QTest::addColumn<bool>("upload");
+        QTest::addColumn<QString>("localPath");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("download into a folder under a file") << false << "plain/sub/x.zip" << "无法创建目录";
+        QTest::newRow("download onto a folder") << false << "folder" << "无法创建文件";
+        QTest::newRow("upload of a missing file") << true << "nope.jar" << "无法打开文件";
+    }
+
+    void local_failures_are_reported_at_once()
+    {
+        QFETCH(bool, upload);
+        QFETCH(QString, localPath);
+        QFETCH(QString, message);
+        writeFile(path("plain"), "a file, not a folder");
+        QVERIFY(QDir(dir->path()).mkdir("folder"));
+        QSignalSpy done(transfer.get(), upload ? &FileTransfer::uploadCompleted : &FileTransfer::downloadCompleted);
+        if (upload)
+            transfer->postUpload(deadUrl(), path(localPath), "/r/", "quest");
+        else
+            transfer->postDownload(deadUrl(), path(localPath), {}, "quest");
+        QCOMPARE(done.count(), 1);
+        QCOMPARE(done.first(), (QVariantList{false, message}));
+        downloadsAgain();
+    }
+
+    void upload_sends_one_file_part_data()
+    {
+        QTest::addColumn<QString>("localName");
+        QTest::addColumn<QString>("remotePath");
+        QTest::addColumn<QByteArray>("filename");
+        QTest::addColumn<int>("status");
+        QTest::newRow("into a remote folder") << "kx_t.tar" << "/quenta/download/" << QByteArray("/quenta/download/kx_t.tar") << 200;
+        QTest::newRow("no remote folder") << "RT.tar.gz" << "" << QByteArray("RT.tar.gz") << 200;
+        QTest::newRow("chinese name") << "插件.jar" << "/kx_t/OfficialProject/甲/"
+                                      << QString("/kx_t/OfficialProject/甲/插件.jar").toUtf8() << 200;
+        QTest::newRow("quote and line break cannot forge headers")
+            << "a\"b.jar" << "/x\r\nContent-Type: text/html\r\n/" << QByteArray("/x%0D%0AContent-Type: text/html%0D%0A/a%22b.jar")
+            << 200;
+        QTest::newRow("refused by the server") << "a.jar" << "/r/" << QByteArray("/r/a.jar") << 500;
+    }
+
+    void upload_sends_one_file_part()
+    {
+        QFETCH(QString, localName);
+        QFETCH(QString, remotePath);
+        QFETCH(QByteArray, filename);
+        QFETCH(int, status);
+        const QByteArray content = payload(200 * 1024 + 3);
+        writeFile(path(localName), content);
+        server->answers.insert("/api/uploadfiles", Answer{status, "{}"});
+        QSignalSpy progress(transfer.get(), &FileTransfer::uploadProgressChanged);
+        QSignalSpy done(transfer.get(), &FileTransfer::uploadCompleted);
+        transfer->postUpload(server->url("/api/uploadfiles"), path(localName), remotePath, "quest");
+        QVERIFY(done.wait(10000));
+        QCOMPARE(done.first(), (QVariantList{status == 200, "quest"}));
+
+        const LoopbackServer::Request request = server->requests.value(0);
+        const QByteArray boundary = QRegularExpression("^multipart/form-data; boundary=\"([^\"]+)\"$")
+                                        .match(QString::fromLatin1(request.header("content-type")))
+                                        .captured(1)
+                                        .toLatin1();
+        QVERIFY(!boundary.isEmpty());
+        QCOMPARE(request.body, "--" + boundary + "\r\nContent-Type: application/octet-stream\r\n"
+                                   "Content-Disposition: form-data; name=\"file\"; filename=\"" + filename + "\"\r\n\r\n"
+                                   + content + "\r\n--" + boundary + "--\r\n");
+        QVERIFY(!progress.isEmpty());
+        QCOMPARE(progress.last(), (QVariantList{1.0, "quest"}));
+        // A download afterwards has figures of its own and leaves the upload's alone.
+        downloadsAgain();
+        QCOMPARE(transfer->uploadProgress(), 1.0);
+    }
+
+    void upload_may_start_inside_download_completion()
+    {
+        server->answers.insert("/kxt/download/all", Answer{200, payload(50000)});
+        server->answers.insert("/api/uploadfiles", Answer{200, "{}"});
+        QSignalSpy uploads(transfer.get(), &FileTransfer::uploadCompleted);
+        connect(transfer.get(), &FileTransfer::downloadCompleted, this, [&](bool success, const QString &message) {
+            if (success && message == "kxt")
+                transfer->postUpload(server->url("/api/uploadfiles"), path("kx_t.tar"), "/quenta/download/", "kxt");
+        });
+        transfer->postDownload(server->url("/kxt/download/all"), path("kx_t.tar"), {{"key", "kxt"}}, "kxt");
+        QVERIFY(uploads.wait(10000));
+        QCOMPARE(uploads.first(), (QVariantList{true, "kxt"}));
+        QVERIFY(server->requests.value(1).body.contains(payload(50000)));
+    }
+
+    void running_transfer_data()
+    {
+        QTest::addColumn<bool>("upload");
+        QTest::addColumn<QString>("end");
+        for (const QString end : {"answered", "stalls", "aborted"}) {
+            QTest::newRow(qPrintable("download " + end)) << false << end;
+            QTest::newRow(qPrintable("upload " + end)) << true << end;
+        }
+    }
+
+    // While one transfer runs, both directions are refused; however it ends, the
+    // service is free afterwards and nothing late arrives from it.
+    void running_transfer()
+    {
+        QFETCH(bool, upload);
+        QFETCH(QString, end);
+        const QByteArray body = payload(3 * 1024 * 1024);
+        writeFile(path("up.bin"), body);
+        server->answers.insert("/t", Answer{200, body, true, -1, end != "answered"});
+        QCOMPARE(transfer->stallTimeout(), 60000);
+        if (end == "stalls")
+            transfer->setStallTimeout(400);
+        QSignalSpy downloads(transfer.get(), &FileTransfer::downloadCompleted);
+        QSignalSpy uploads(transfer.get(), &FileTransfer::uploadCompleted);
+        QSignalSpy &done = upload ? uploads : downloads;
+        QSignalSpy downloadProgress(transfer.get(), &FileTransfer::downloadProgressChanged);
+        QSignalSpy uploadProgress(transfer.get(), &FileTransfer::uploadProgressChanged);
+        QSignalSpy throughput(transfer.get(), &FileTransfer::throughputChanged);
+        QSignalSpy arrived(server.get(), &LoopbackServer::requestRead);
+        if (upload)
+            transfer->postUpload(server->url("/t"), path("up.bin"), "", "mine");
+        else
+            transfer->postDownload(server->url("/t"), path("down.bin"), {}, "mine");
+        QVERIFY(arrived.wait(10000));
+
+        transfer->postDownload(server->url("/other"), path("other.bin"), {}, "theirs");
+        transfer->postUpload(server->url("/other"), path("up.bin"), "", "theirs");
+        QCOMPARE(downloads.takeFirst(), (QVariantList{false, "已有进行中的下载"}));
+        QCOMPARE(uploads.takeFirst(), (QVariantList{false, "已有进行中的传输"}));
+        QVERIFY(!QFile::exists(path("other.bin")));
+
+        if (end == "answered") {
+            QVERIFY(done.wait(10000));
+            QCOMPARE(done.first(), (QVariantList{true, "mine"}));
+        } else if (end == "stalls") {
+            QVERIFY(done.wait(10000));
+            QCOMPARE(done.first().at(0).toBool(), false);
+            QCOMPARE(done.first().at(1).toString() == QLatin1String("mine"), upload);
+        } else {
+            transfer->abort();
+            QCOMPARE(done.first(), (QVariantList{false, upload ? "mine" : "已取消"}));
+            QVERIFY(!QFile::exists(path("down.bin")));
+            // An upload's total is the file inside its form.
+            QVERIFY(!upload || (!throughput.isEmpty() && throughput.last().at(1).toLongLong() > body.size()));
+        }
+        if (!upload && end != "aborted")
+            QCOMPARE(readAll(path("down.bin")), end == "stalls" ? QByteArray() : body);
+        QCOMPARE(server->requests.size(), 1);
+        for (const QSignalSpy *spy : {&downloadProgress, &uploadProgress, &throughput})
+            for (const QList<QVariant> &report : *spy)
+                QCOMPARE(report.last().toString(), QStringLiteral("mine"));
+        downloadsAgain();
+        QCOMPARE(done.count(), upload ? 1 : 2);
+    }
 };
-
-void tst_FileTransfer::init()
-{
-    dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(QDir::setCurrent(dir->path()));
-    server = std::make_unique<LoopbackServer>();
-    transfer = std::make_unique<FileTransfer>();
-}
-
-void tst_FileTransfer::cleanup()
-{
-    transfer.reset();
-    server.reset();
-    QDir::setCurrent(QDir::tempPath());
-}
-
-void tst_FileTransfer::downloadsAgain()
-{
-    const QByteArray body = payload(200 * 1024);
-    server->answers.insert("/again", Answer{200, body});
-    QSignalSpy done(transfer.get(), &FileTransfer::downloadCompleted);
-    QSignalSpy throughput(transfer.get(), &FileTransfer::throughputChanged);
-    transfer->postDownload(server->url("/again"), "again/after.bin", {}, "again");
-    QVERIFY(done.wait(10000));
-    QCOMPARE(done.first(), (QVariantList{true, "again"}));
-    QCOMPARE(readAll(path("again/after.bin")), body);
-    QVERIFY(!throughput.isEmpty());
-    QCOMPARE(throughput.last().at(1).toLongLong(), qint64(body.size()));
-    QVERIFY(throughput.last().at(0).toLongLong() <= body.size());
-    QCOMPARE(throughput.last().at(3).toString(), QStringLiteral("again"));
-}
-
-void tst_FileTransfer::download_outcomes_data()
-{
-    QTest::addColumn<Answer>("answer");
-    QTest::addColumn<bool>("success");
-    QTest::addColumn<QString>("messageHas"); // empty: the tag; "*": anything else
-    QTest::addColumn<bool>("progressKnown");
-
-    QTest::newRow("body streamed to the file") << Answer{200, payload(3 * 1024 * 1024 + 17)} << true << "" << true;
-    QTest::newRow("404 keeps the error body") << Answer{404, "no such plugin"} << false << "Not Found" << true;
-    QTest::newRow("no length skips the length check") << Answer{200, payload(70000), false} << true << "" << false;
-    QTest::newRow("empty body with length 0") << Answer{200, ""} << true << "" << false;
-    QTest::newRow("body shorter than its length") << Answer{200, payload(5000), true, 9000} << false << "*" << true;
-}
-
-void tst_FileTransfer::download_outcomes()
-{
-    QFETCH(Answer, answer);
-    QFETCH(bool, success);
-    QFETCH(QString, messageHas);
-    QFETCH(bool, progressKnown);
-    server->answers.insert("/kxt/download/p:a.jar", answer);
-    writeFile(path("out/a.jar"), "stale content that must go");
-    QSignalSpy progress(transfer.get(), &FileTransfer::downloadProgressChanged);
-    QSignalSpy done(transfer.get(), &FileTransfer::downloadCompleted);
-    QTest::ignoreMessage(QtDebugMsg, qPrintable(QStringLiteral("HTTP Status Code: %1").arg(answer.status)));
-    transfer->postDownload(server->url("/kxt/download/p:a.jar"), path("out/a.jar"),
-                           {{"zeta", 2}, {"key", "p:a.jar"}, {"alpha", QVariantList{1, "x"}}}, "quest");
-    QVERIFY(done.wait(20000));
-
-    QCOMPARE(done.count(), 1);
-    QCOMPARE(done.first().at(0).toBool(), success);
-    const QString message = done.first().at(1).toString();
-    if (messageHas.isEmpty())
-        QCOMPARE(message, QStringLiteral("quest"));
-    else
-        QVERIFY2(messageHas == "*" ? !message.isEmpty() && message != "quest" : message.contains(messageHas),
-                 qPrintable(message));
-    // Whatever arrived replaces the old file, error bodies and cut-off bodies included.
-    QCOMPARE(readAll(path("out/a.jar")), answer.body);
-
-    const LoopbackServer::Request request = server->requests.value(0);
-    QVERIFY(request.head.startsWith("POST "));
-    QCOMPARE(request.header("content-type"), QByteArray("application/json"));
-    QVERIFY2(request.header("authorization").isEmpty(), "a download carries no token");
-    QCOMPARE(request.body, QByteArray("{\n    \"alpha\": [\n        1,\n        \"x\"\n    ],\n"
-                                      "    \"key\": \"p:a.jar\",\n    \"zeta\": 2\n}\n"));
-
-    double last = -1;
-    for (const QList<QVariant> &report : progress) {
-        QCOMPARE(report.at(1).toString(), QStringLiteral("quest"));
-        QVERIFY(report.at(0).toDouble() >= last);
-        last = report.at(0).toDouble();
-        if (!progressKnown)
-            QCOMPARE(last, 0.0);
-    }
-    if (success && progressKnown)
-        QCOMPARE(last, 1.0);
-    QCOMPARE(transfer->downloadProgress(), 0.0);
-}
-
-void tst_FileTransfer::local_failures_are_reported_at_once_data()
-{
-    QTest::addColumn<bool>("upload");
-    QTest::addColumn<QString>("localPath");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("download into a folder under a file") << false << "plain/sub/x.zip" << "无法创建目录";
-    QTest::newRow("download onto a folder") << false << "folder" << "无法创建文件";
-    QTest::newRow("upload of a missing file") << true << "nope.jar" << "无法打开文件";
-}
-
-void tst_FileTransfer::local_failures_are_reported_at_once()
-{
-    QFETCH(bool, upload);
-    QFETCH(QString, localPath);
-    QFETCH(QString, message);
-    writeFile(path("plain"), "a file, not a folder");
-    QVERIFY(QDir(dir->path()).mkdir("folder"));
-    QSignalSpy done(transfer.get(), upload ? &FileTransfer::uploadCompleted : &FileTransfer::downloadCompleted);
-    if (upload)
-        transfer->postUpload(deadUrl(), path(localPath), "/r/", "quest");
-    else
-        transfer->postDownload(deadUrl(), path(localPath), {}, "quest");
-    QCOMPARE(done.count(), 1);
-    QCOMPARE(done.first(), (QVariantList{false, message}));
-    downloadsAgain();
-}
-
-void tst_FileTransfer::upload_sends_one_file_part_data()
-{
-    QTest::addColumn<QString>("localName");
-    QTest::addColumn<QString>("remotePath");
-    QTest::addColumn<QByteArray>("filename");
-    QTest::addColumn<int>("status");
-    QTest::newRow("into a remote folder") << "kx_t.tar" << "/quenta/download/" << QByteArray("/quenta/download/kx_t.tar") << 200;
-    QTest::newRow("no remote folder") << "RT.tar.gz" << "" << QByteArray("RT.tar.gz") << 200;
-    QTest::newRow("chinese name") << "插件.jar" << "/kx_t/OfficialProject/甲/"
-                                  << QString("/kx_t/OfficialProject/甲/插件.jar").toUtf8() << 200;
-    QTest::newRow("quote and line break cannot forge headers")
-        << "a\"b.jar" << "/x\r\nContent-Type: text/html\r\n/" << QByteArray("/x%0D%0AContent-Type: text/html%0D%0A/a%22b.jar")
-        << 200;
-    QTest::newRow("refused by the server") << "a.jar" << "/r/" << QByteArray("/r/a.jar") << 500;
-}
-
-void tst_FileTransfer::upload_sends_one_file_part()
-{
-    QFETCH(QString, localName);
-    QFETCH(QString, remotePath);
-    QFETCH(QByteArray, filename);
-    QFETCH(int, status);
-    const QByteArray content = payload(200 * 1024 + 3);
-    writeFile(path(localName), content);
-    server->answers.insert("/api/uploadfiles", Answer{status, "{}"});
-    QSignalSpy progress(transfer.get(), &FileTransfer::uploadProgressChanged);
-    QSignalSpy done(transfer.get(), &FileTransfer::uploadCompleted);
-    transfer->postUpload(server->url("/api/uploadfiles"), path(localName), remotePath, "quest");
-    QVERIFY(done.wait(10000));
-    QCOMPARE(done.first(), (QVariantList{status == 200, "quest"}));
-
-    const LoopbackServer::Request request = server->requests.value(0);
-    const QByteArray boundary = QRegularExpression("^multipart/form-data; boundary=\"([^\"]+)\"$")
-                                    .match(QString::fromLatin1(request.header("content-type")))
-                                    .captured(1)
-                                    .toLatin1();
-    QVERIFY(!boundary.isEmpty());
-    QCOMPARE(request.body, "--" + boundary + "\r\nContent-Type: application/octet-stream\r\n"
-                               "Content-Disposition: form-data; name=\"file\"; filename=\"" + filename + "\"\r\n\r\n"
-                               + content + "\r\n--" + boundary + "--\r\n");
-    QVERIFY(!progress.isEmpty());
-    QCOMPARE(progress.last(), (QVariantList{1.0, "quest"}));
-    // A download afterwards has figures of its own and leaves the upload's alone.
-    downloadsAgain();
-    QCOMPARE(transfer->uploadProgress(), 1.0);
-}
-
-void tst_FileTransfer::upload_may_start_inside_download_completion()
-{
-    server->answers.insert("/kxt/download/all", Answer{200, payload(50000)});
-    server->answers.insert("/api/uploadfiles", Answer{200, "{}"});
-    QSignalSpy uploads(transfer.get(), &FileTransfer::uploadCompleted);
-    connect(transfer.get(), &FileTransfer::downloadCompleted, this, [&](bool success, const QString &message) {
-        if (success && message == "kxt")
-            transfer->postUpload(server->url("/api/uploadfiles"), path("kx_t.tar"), "/quenta/download/", "kxt");
-    });
-    transfer->postDownload(server->url("/kxt/download/all"), path("kx_t.tar"), {{"key", "kxt"}}, "kxt");
-    QVERIFY(uploads.wait(10000));
-    QCOMPARE(uploads.first(), (QVariantList{true, "kxt"}));
-    QVERIFY(server->requests.value(1).body.contains(payload(50000)));
-}
-
-void tst_FileTransfer::running_transfer_data()
-{
-    QTest::addColumn<bool>("upload");
-    QTest::addColumn<QString>("end");
-    for (const QString end : {"answered", "stalls", "aborted"}) {
-        QTest::newRow(qPrintable("download " + end)) << false << end;
-        QTest::newRow(qPrintable("upload " + end)) << true << end;
-    }
-}
-
-// While one transfer runs, both directions are refused; however it ends, the
-// service is free afterwards and nothing late arrives from it.
-void tst_FileTransfer::running_transfer()
-{
-    QFETCH(bool, upload);
-    QFETCH(QString, end);
-    const QByteArray body = payload(3 * 1024 * 1024);
-    writeFile(path("up.bin"), body);
-    server->answers.insert("/t", Answer{200, body, true, -1, end != "answered"});
-    QCOMPARE(transfer->stallTimeout(), 60000);
-    if (end == "stalls")
-        transfer->setStallTimeout(400);
-    QSignalSpy downloads(transfer.get(), &FileTransfer::downloadCompleted);
-    QSignalSpy uploads(transfer.get(), &FileTransfer::uploadCompleted);
-    QSignalSpy &done = upload ? uploads : downloads;
-    QSignalSpy downloadProgress(transfer.get(), &FileTransfer::downloadProgressChanged);
-    QSignalSpy uploadProgress(transfer.get(), &FileTransfer::uploadProgressChanged);
-    QSignalSpy throughput(transfer.get(), &FileTransfer::throughputChanged);
-    QSignalSpy arrived(server.get(), &LoopbackServer::requestRead);
-    if (upload)
-        transfer->postUpload(server->url("/t"), path("up.bin"), "", "mine");
-    else
-        transfer->postDownload(server->url("/t"), path("down.bin"), {}, "mine");
-    QVERIFY(arrived.wait(10000));
-
-    transfer->postDownload(server->url("/other"), path("other.bin"), {}, "theirs");
-    transfer->postUpload(server->url("/other"), path("up.bin"), "", "theirs");
-    QCOMPARE(downloads.takeFirst(), (QVariantList{false, "已有进行中的下载"}));
-    QCOMPARE(uploads.takeFirst(), (QVariantList{false, "已有进行中的传输"}));
-    QVERIFY(!QFile::exists(path("other.bin")));
-
-    if (end == "answered") {
-        QVERIFY(done.wait(10000));
-        QCOMPARE(done.first(), (QVariantList{true, "mine"}));
-    } else if (end == "stalls") {
-        QVERIFY(done.wait(10000));
-        QCOMPARE(done.first().at(0).toBool(), false);
-        QCOMPARE(done.first().at(1).toString() == QLatin1String("mine"), upload);
-    } else {
-        transfer->abort();
-        QCOMPARE(done.first(), (QVariantList{false, upload ? "mine" : "已取消"}));
-        QVERIFY(!QFile::exists(path("down.bin")));
-        // An upload's total is the file inside its form.
-        QVERIFY(!upload || (!throughput.isEmpty() && throughput.last().at(1).toLongLong() > body.size()));
-    }
-    if (!upload && end != "aborted")
-        QCOMPARE(readAll(path("down.bin")), end == "stalls" ? QByteArray() : body);
-    QCOMPARE(server->requests.size(), 1);
-    for (const QSignalSpy *spy : {&downloadProgress, &uploadProgress, &throughput})
-        for (const QList<QVariant> &report : *spy)
-            QCOMPARE(report.last().toString(), QStringLiteral("mine"));
-    downloadsAgain();
-    QCOMPARE(done.count(), upload ? 1 : 2);
-}
 
 QTEST_GUILESS_MAIN(tst_FileTransfer)
 

@@ -125,23 +125,6 @@ class TestSSHManager : public QObject
 {
     Q_OBJECT
 
-private slots:
-    void init();
-    void cleanup();
-
-    void shell_output_arrives_as_sent_data();
-    void shell_output_arrives_as_sent();
-    void input_arrives_byte_for_byte_data();
-    void input_arrives_byte_for_byte();
-    void refused_attempt_releases_everything_data();
-    void refused_attempt_releases_everything();
-    void session_end_data();
-    void session_end();
-    void unanswered_connect_times_out_and_late_accept_changes_nothing();
-    void host_key_recorded_then_checked_data();
-    void host_key_recorded_then_checked();
-    void dead_link_is_reported_and_live_one_kept();
-
 private:
     // The fixture's account, unless told otherwise.
     void connectTo(const QString &port = {}, const QString &password = {}, const QString &host = {})
@@ -152,299 +135,298 @@ private:
                                       sshd.value("user").toString(),
                                       password.isEmpty() ? sshd.value("password").toString() : password);
     }
-    bool openShell();
+
+    bool openShell()
+    {
+        const int before = recorder->events.count(QStringLiteral("success"));
+        connectTo();
+        return QTest::qWaitFor([&] { return recorder->events.count(QStringLiteral("success")) > before; }, 15000);
+    }
+
     // Runs command with echo and line-end translation off, and returns what it
     // printed between two markers.
-    QString outputOf(const QString &command);
+    QString outputOf(const QString &command)
+    {
+        // Computed markers, so the terminal's echo of the command line never matches.
+        manager->sendInput(QStringLiteral("stty -echo -onlcr; echo begin_$((1+1)); %1; echo end_$((2+2))").arg(command));
+        if (!QTest::qWaitFor([&] { return recorder->output.contains(QStringLiteral("end_4")); }, 60000))
+            return QStringLiteral("(no end marker)");
+        const QString beginMark = QStringLiteral("begin_2\n");
+        const int begin = recorder->output.indexOf(beginMark) + beginMark.size();
+        return recorder->output.mid(begin, recorder->output.indexOf(QStringLiteral("end_4")) - begin);
+    }
 
     // Each test starts in an empty working directory: no host key recorded.
     std::unique_ptr<QTemporaryDir> workDir;
     std::unique_ptr<SSHManager> manager;
     std::unique_ptr<Recorder> recorder;
-};
 
-void TestSSHManager::init()
-{
-    workDir = std::make_unique<QTemporaryDir>();
-    QVERIFY(QDir::setCurrent(workDir->path()));
-    manager = std::make_unique<SSHManager>();
-    recorder = std::make_unique<Recorder>(*manager);
-}
-
-void TestSSHManager::cleanup()
-{
-    recorder.reset();
-    manager.reset();
-    QDir::setCurrent(QDir::tempPath());
-    workDir.reset();
-}
-
-bool TestSSHManager::openShell()
-{
-    const int before = recorder->events.count(QStringLiteral("success"));
-    connectTo();
-    return QTest::qWaitFor([&] { return recorder->events.count(QStringLiteral("success")) > before; }, 15000);
-}
-
-QString TestSSHManager::outputOf(const QString &command)
-{
-    // Computed markers, so the terminal's echo of the command line never matches.
-    manager->sendInput(QStringLiteral("stty -echo -onlcr; echo begin_$((1+1)); %1; echo end_$((2+2))").arg(command));
-    if (!QTest::qWaitFor([&] { return recorder->output.contains(QStringLiteral("end_4")); }, 60000))
-        return QStringLiteral("(no end marker)");
-    const QString beginMark = QStringLiteral("begin_2\n");
-    const int begin = recorder->output.indexOf(beginMark) + beginMark.size();
-    return recorder->output.mid(begin, recorder->output.indexOf(QStringLiteral("end_4")) - begin);
-}
-
-void TestSSHManager::shell_output_arrives_as_sent_data()
-{
-    QTest::addColumn<QString>("command");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("stderr merged in order") << QStringLiteral("echo out_$((6*7)); echo err_$((6*8)) >&2")
-                                            << QStringLiteral("out_42\nerr_48\n");
-    // 3-byte characters in 4096-byte reads: nearly every read ends inside one.
-    const QString line = QStringLiteral("插件解压成功服务器控制台").repeated(40);
-    QTest::newRow("characters split between reads") << QStringLiteral("for i in $(seq 60); do echo %1; done").arg(line)
-                                                    << (line + QLatin1Char('\n')).repeated(60);
-    QTest::newRow("text of a chunk ends at NUL")
-        << QStringLiteral("sleep 0.5; printf 'before_%s\\0after_%s' 1 2; sleep 1") << QStringLiteral("before_1");
-    // Far more than one turn of the event loop drains: the rest follows in order.
-    QString numbers;
-    for (int i = 1; i <= 2000000; ++i)
-        numbers += QString::number(i) + QLatin1Char('\n');
-    QTest::newRow("megabytes of output") << QStringLiteral("seq 2000000") << numbers;
-}
-
-void TestSSHManager::shell_output_arrives_as_sent()
-{
-    QFETCH(QString, command);
-    QFETCH(QString, expected);
-    QVERIFY(openShell());
-    QCOMPARE(recorder->events, opened);
-    const QString output = outputOf(command);
-    QVERIFY2(output == expected, qPrintable(output.left(200)));
-}
-
-void TestSSHManager::input_arrives_byte_for_byte_data()
-{
-    QTest::addColumn<QString>("input");
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::newRow("command") << QStringLiteral("ls") << QByteArray("ls\n");
-    QTest::newRow("interrupt code") << QStringLiteral("\x03") << QByteArray("\x03\n");
-    QTest::newRow("empty line") << QString() << QByteArray("\n");
-    QTest::newRow("chinese") << QStringLiteral("中") << QByteArray("\xe4\xb8\xad\n");
-    // Far past what a terminal's line editor keeps, and past the channel's window.
-    QByteArray payload;
-    quint32 seed = 12345;
-    while (payload.size() < 1024 * 1024) {
-        seed = seed * 1103515245u + 12345u;
-        payload.append(char('a' + (seed >> 16) % 26));
+private slots:
+    void init()
+    {
+        workDir = std::make_unique<QTemporaryDir>();
+        QVERIFY(QDir::setCurrent(workDir->path()));
+        manager = std::make_unique<SSHManager>();
+        recorder = std::make_unique<Recorder>(*manager);
     }
-    QTest::newRow("one megabyte line") << QString::fromLatin1(payload) << payload + '\n';
-}
 
-void TestSSHManager::input_arrives_byte_for_byte()
-{
-    QFETCH(QString, input);
-    QFETCH(QByteArray, bytes);
-    QVERIFY(openShell());
-    // Raw mode hands every byte over as it was sent: no echo, no signals, no line editing.
-    manager->sendInput(QStringLiteral("stty raw -echo; echo ready_$((2+3)); head -c %1 | md5sum; stty sane")
-                           .arg(bytes.size()));
-    QVERIFY(!recorder->waitForOutput("ready_5").isEmpty());
-    const int from = recorder->output.size();
-    manager->sendInput(input);
-    QCOMPARE(recorder->waitForOutput("([0-9a-f]{32})  -", 60000, from).toLatin1(), md5Hex(bytes));
-}
+    void cleanup()
+    {
+        recorder.reset();
+        manager.reset();
+        QDir::setCurrent(QDir::tempPath());
+        workDir.reset();
+    }
 
-void TestSSHManager::refused_attempt_releases_everything_data()
-{
-    QTest::addColumn<QString>("port");
-    QTest::addColumn<QString>("password");
-    QTest::addColumn<QString>("failure");
-    // Ports that are no port fail before any connection is tried.
-    QTest::addColumn<bool>("atOnce");
-    QTest::newRow("wrong password") << "" << "wrong" << "failed:账号或密码错误！请检查！" << false;
-    QTest::newRow("refused port") << QString::number(closedPort()) << "" << connectFailed << false;
-    QTest::newRow("not a number") << "abc" << "" << connectFailed << true;
-    QTest::newRow("zero") << "0" << "" << connectFailed << true;
-    QTest::newRow("past 65535 by a multiple of 65536")
-        << QString::number(Fixtures::sshd().value("port").toInt() + 65536) << "" << connectFailed << true;
-}
+    void shell_output_arrives_as_sent_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("stderr merged in order") << QStringLiteral("echo out_$((6*7)); echo err_$((6*8)) >&2")
+                                                << QStringLiteral("out_42\nerr_48\n");
+        // 3-byte characters in 4096-byte reads: nearly every read ends inside one.
+        const QString line = QStringLiteral("插件解压成功服务器控制台").repeated(40);
+        QTest::newRow("characters split between reads") << QStringLiteral("for i in $(seq 60); do echo %1; done").arg(line)
+                                                        << (line + QLatin1Char('\n')).repeated(60);
+        QTest::newRow("text of a chunk ends at NUL")
+            << QStringLiteral("sleep 0.5; printf 'before_%s\\0after_%s' 1 2; sleep 1") << QStringLiteral("before_1");
+        // Far more than one turn of the event loop drains: the rest follows in order.
+        QString numbers;
+        for (int i = 1; i <= 2000000; ++i)
+            numbers += QString::number(i) + QLatin1Char('\n');
+        QTest::newRow("megabytes of output") << QStringLiteral("seq 2000000") << numbers;
+    }
 
-void TestSSHManager::refused_attempt_releases_everything()
-{
-    QFETCH(QString, port);
-    QFETCH(QString, password);
-    QFETCH(QString, failure);
-    QFETCH(bool, atOnce);
-    connectTo(port, password);
-    if (!atOnce)
+    void shell_output_arrives_as_sent()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, expected);
+        QVERIFY(openShell());
+        QCOMPARE(recorder->events, opened);
+        const QString output = outputOf(command);
+        QVERIFY2(output == expected, qPrintable(output.left(200)));
+    }
+
+    void input_arrives_byte_for_byte_data()
+    {
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("command") << QStringLiteral("ls") << QByteArray("ls\n");
+        QTest::newRow("interrupt code") << QStringLiteral("\x03") << QByteArray("\x03\n");
+        QTest::newRow("empty line") << QString() << QByteArray("\n");
+        QTest::newRow("chinese") << QStringLiteral("中") << QByteArray("\xe4\xb8\xad\n");
+        // Far past what a terminal's line editor keeps, and past the channel's window.
+        QByteArray payload;
+        quint32 seed = 12345;
+        while (payload.size() < 1024 * 1024) {
+            seed = seed * 1103515245u + 12345u;
+            payload.append(char('a' + (seed >> 16) % 26));
+        }
+        QTest::newRow("one megabyte line") << QString::fromLatin1(payload) << payload + '\n';
+    }
+
+    void input_arrives_byte_for_byte()
+    {
+        QFETCH(QString, input);
+        QFETCH(QByteArray, bytes);
+        QVERIFY(openShell());
+        // Raw mode hands every byte over as it was sent: no echo, no signals, no line editing.
+        manager->sendInput(QStringLiteral("stty raw -echo; echo ready_$((2+3)); head -c %1 | md5sum; stty sane")
+                               .arg(bytes.size()));
+        QVERIFY(!recorder->waitForOutput("ready_5").isEmpty());
+        const int from = recorder->output.size();
+        manager->sendInput(input);
+        QCOMPARE(recorder->waitForOutput("([0-9a-f]{32})  -", 60000, from).toLatin1(), md5Hex(bytes));
+    }
+
+    void refused_attempt_releases_everything_data()
+    {
+        QTest::addColumn<QString>("port");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("failure");
+        // Ports that are no port fail before any connection is tried.
+        QTest::addColumn<bool>("atOnce");
+        QTest::newRow("wrong password") << "" << "wrong" << "failed:账号或密码错误！请检查！" << false;
+        QTest::newRow("refused port") << QString::number(closedPort()) << "" << connectFailed << false;
+        QTest::newRow("not a number") << "abc" << "" << connectFailed << true;
+        QTest::newRow("zero") << "0" << "" << connectFailed << true;
+        QTest::newRow("past 65535 by a multiple of 65536")
+            << QString::number(Fixtures::sshd().value("port").toInt() + 65536) << "" << connectFailed << true;
+    }
+
+    void refused_attempt_releases_everything()
+    {
+        QFETCH(QString, port);
+        QFETCH(QString, password);
+        QFETCH(QString, failure);
+        QFETCH(bool, atOnce);
+        connectTo(port, password);
+        if (!atOnce)
+            QVERIFY(recorder->waitForEvents(2));
+        QCOMPARE(recorder->events, (QStringList{connecting, failure}));
+
+        // Nothing is held any more: input is refused instead of queued, and the
+        // next attempt starts clean.
+        manager->sendInput(QStringLiteral("echo queued_$((5*5))"));
+        QVERIFY(recorder->output.endsWith(notConnectedLine));
+        QVERIFY(openShell());
+        QCOMPARE(outputOf(QStringLiteral("echo fresh_$((4*4))")), QStringLiteral("fresh_16\n"));
+        QVERIFY(!recorder->output.contains(QStringLiteral("queued_25")));
+        QCOMPARE(recorder->events.filter(QStringLiteral("failed:")).size(), 1);
+    }
+
+    void session_end_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QStringList>("events");
+        QTest::newRow("new attempt") << "connect" << opened;
+        QTest::newRow("new attempt while connecting") << "reconnect" << QStringList{connecting} + opened;
+        QTest::newRow("disconnect") << "disconnect" << disconnectedEvents;
+        QTest::newRow("remote shell exits") << "exit"
+                                            << QStringList{QStringLiteral("line:\x1b[31m连接异常断开\x1b[0m\r\n")};
+        QTest::newRow("disconnect with nothing open") << "idle" << disconnectedEvents;
+    }
+
+    // The ended shell goes away on the server; nothing is left to take input
+    // unless a new session replaced it.
+    void session_end()
+    {
+        QFETCH(QString, how);
+        QFETCH(QStringList, events);
+        const bool replaced = how.endsWith(QLatin1String("connect")) && how != QLatin1String("disconnect");
+        QString shell;
+        if (how != QLatin1String("idle") && how != QLatin1String("reconnect")) {
+            QVERIFY(openShell());
+            shell = QStringLiteral("/proc/") + outputOf(QStringLiteral("echo $$")).trimmed();
+            QVERIFY(QFileInfo::exists(shell));
+        }
+        recorder->events.clear();
+        if (how == QLatin1String("reconnect"))
+            connectTo();
+        if (replaced) {
+            QVERIFY(openShell());
+        } else if (how == QLatin1String("exit")) {
+            manager->sendInput(QStringLiteral("exit"));
+            QVERIFY(recorder->waitForEvents(1));
+        } else {
+            manager->disconnectFromServer();
+        }
+        if (!shell.isEmpty())
+            QVERIFY(QTest::qWaitFor([&] { return !QFileInfo::exists(shell); }, 10000));
+        // Whatever the ended session still had to say has arrived by now.
+        QCOMPARE(recorder->events, events);
+        recorder->output.clear();
+        manager->sendInput(QStringLiteral("echo alive_$((9*9))"));
+        if (replaced)
+            QVERIFY(!recorder->waitForOutput("alive_81").isEmpty());
+        else
+            QCOMPARE(recorder->output, notConnectedLine);
+    }
+
+    void unanswered_connect_times_out_and_late_accept_changes_nothing()
+    {
+        // A listener that never accepts, with its queue already full: the kernel
+        // drops further SYNs, so the connection neither succeeds nor fails.
+        const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        QVERIFY(::bind(listener, reinterpret_cast<sockaddr *>(&address), length) == 0 && ::listen(listener, 0) == 0);
+        ::getsockname(listener, reinterpret_cast<sockaddr *>(&address), &length);
+        QVector<int> fillers;
+        for (int i = 0; i < 4; ++i) {
+            fillers << ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+            ::connect(fillers.last(), reinterpret_cast<sockaddr *>(&address), length);
+        }
+        pollfd queued{fillers.first(), POLLOUT, 0};
+        QCOMPARE(::poll(&queued, 1, 5000), 1);
+
+        connectTo(QString::number(ntohs(address.sin_port)), {}, QStringLiteral("127.0.0.1"));
+        QVERIFY(recorder->waitForEvents(2, 8000));
+        QCOMPARE(recorder->events.last(), QStringLiteral("failed:连接超时！请检查网络或稍后重试。"));
+
+        // The listener finally goes, and the abandoned attempt with it, unheard.
+        ::close(listener);
+        for (int filler : fillers)
+            ::close(filler);
+        QVERIFY(openShell());
+        QCOMPARE(recorder->events.filter(QStringLiteral("failed:")).size(), 1);
+    }
+
+    void host_key_recorded_then_checked_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("new key of the kind in use") << "ecdsa";
+        // Offering another kind must not slip past the recorded key.
+        QTest::newRow("only a key of another kind") << "rsa";
+    }
+
+    void host_key_recorded_then_checked()
+    {
+        QFETCH(QString, kind);
+        const QString host = QStringLiteral("127.0.0.1");
+        auto probe = std::make_unique<Probe>();
+        QVERIFY(probe->start(QStringLiteral("ecdsa")));
+        const QString port = probe->port;
+        const QString entry = QStringLiteral("[127.0.0.1]:") + port;
+
+        // First use: the key the server showed is recorded as OpenSSH would.
+        connectTo(port, {}, host);
         QVERIFY(recorder->waitForEvents(2));
-    QCOMPARE(recorder->events, (QStringList{connecting, failure}));
+        QFile knownHosts(QStringLiteral("known_hosts"));
+        QVERIFY(knownHosts.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(knownHosts.readAll().trimmed()), entry + QLatin1Char(' ') + probe->key);
+        knownHosts.close();
 
-    // Nothing is held any more: input is refused instead of queued, and the
-    // next attempt starts clean.
-    manager->sendInput(QStringLiteral("echo queued_$((5*5))"));
-    QVERIFY(recorder->output.endsWith(notConnectedLine));
-    QVERIFY(openShell());
-    QCOMPARE(outputOf(QStringLiteral("echo fresh_$((4*4))")), QStringLiteral("fresh_16\n"));
-    QVERIFY(!recorder->output.contains(QStringLiteral("queued_25")));
-    QCOMPARE(recorder->events.filter(QStringLiteral("failed:")).size(), 1);
-}
+        // The server comes back with another key at the same address and port.
+        probe = std::make_unique<Probe>();
+        QVERIFY(probe->start(kind, port));
+        recorder->events.clear();
+        connectTo(port, {}, host);
+        QVERIFY(recorder->waitForEvents(2));
+        QCOMPARE(recorder->events.last(), QStringLiteral("failed:服务器主机密钥已改变，可能存在中间人攻击！ %1 %2")
+                                              .arg(probe->fingerprint, QDir::current().absoluteFilePath("known_hosts")));
+        QCOMPARE(manager->changedHostKey(), probe->fingerprint);
 
-void TestSSHManager::session_end_data()
-{
-    QTest::addColumn<QString>("how");
-    QTest::addColumn<QStringList>("events");
-    QTest::newRow("new attempt") << "connect" << opened;
-    QTest::newRow("new attempt while connecting") << "reconnect" << QStringList{connecting} + opened;
-    QTest::newRow("disconnect") << "disconnect" << disconnectedEvents;
-    QTest::newRow("remote shell exits") << "exit"
-                                        << QStringList{QStringLiteral("line:\x1b[31m连接异常断开\x1b[0m\r\n")};
-    QTest::newRow("disconnect with nothing open") << "idle" << disconnectedEvents;
-}
-
-// The ended shell goes away on the server; nothing is left to take input
-// unless a new session replaced it.
-void TestSSHManager::session_end()
-{
-    QFETCH(QString, how);
-    QFETCH(QStringList, events);
-    const bool replaced = how.endsWith(QLatin1String("connect")) && how != QLatin1String("disconnect");
-    QString shell;
-    if (how != QLatin1String("idle") && how != QLatin1String("reconnect")) {
-        QVERIFY(openShell());
-        shell = QStringLiteral("/proc/") + outputOf(QStringLiteral("echo $$")).trimmed();
-        QVERIFY(QFileInfo::exists(shell));
+        // Trusting it, for this address only, lets the next attempt through to the login.
+        QVERIFY(!manager->trustNewHostKey(host, QString::number(port.toInt() + 1)));
+        QVERIFY(manager->trustNewHostKey(host, port));
+        QVERIFY(manager->changedHostKey().isEmpty());
+        recorder->events.clear();
+        const QString password = QStringLiteral("Kxt密码ü-€");
+        connectTo(port, password, host);
+        QVERIFY(recorder->waitForEvents(2));
+        QCOMPARE(recorder->events.last(), QStringLiteral("failed:账号或密码错误！请检查！"));
+        // One password only, as UTF-8: the refused attempt ended before sending one.
+        QCOMPARE(probe->lines(1), "password " + password.toUtf8().toHex());
+        QVERIFY(knownHosts.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(knownHosts.readAll()).trimmed(), entry + QLatin1Char(' ') + probe->key);
     }
-    recorder->events.clear();
-    if (how == QLatin1String("reconnect"))
-        connectTo();
-    if (replaced) {
+
+    void dead_link_is_reported_and_live_one_kept()
+    {
+        const int interval = 2;
+        manager->setKeepAliveInterval(interval);
         QVERIFY(openShell());
-    } else if (how == QLatin1String("exit")) {
-        manager->sendInput(QStringLiteral("exit"));
-        QVERIFY(recorder->waitForEvents(1));
-    } else {
-        manager->disconnectFromServer();
-    }
-    if (!shell.isEmpty())
-        QVERIFY(QTest::qWaitFor([&] { return !QFileInfo::exists(shell); }, 10000));
-    // Whatever the ended session still had to say has arrived by now.
-    QCOMPARE(recorder->events, events);
-    recorder->output.clear();
-    manager->sendInput(QStringLiteral("echo alive_$((9*9))"));
-    if (replaced)
-        QVERIFY(!recorder->waitForOutput("alive_81").isEmpty());
-    else
+
+        // A link that answers its keep-alives stays up past three silent intervals.
+        const int serving = outputOf(QStringLiteral("sleep %1; echo $PPID").arg(4 * interval)).trimmed().toInt();
+        QVERIFY(serving > 1);
+        QCOMPARE(recorder->events.last(), QStringLiteral("success"));
+
+        // The server process serving the session stops answering.
+        ::kill(serving, SIGSTOP);
+        const bool ended = QTest::qWaitFor([&] { return recorder->events.last() != QLatin1String("success"); },
+                                           4 * interval * 1000 + 1000);
+        ::kill(serving, SIGKILL);
+        QVERIFY(ended);
+        QCOMPARE(recorder->events.mid(3), (QStringList{"disconnected", "status:与服务器的连接已断开"}));
+        recorder->output.clear();
+        manager->sendInput(QStringLiteral("ls"));
         QCOMPARE(recorder->output, notConnectedLine);
-}
-
-void TestSSHManager::unanswered_connect_times_out_and_late_accept_changes_nothing()
-{
-    // A listener that never accepts, with its queue already full: the kernel
-    // drops further SYNs, so the connection neither succeeds nor fails.
-    const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    QVERIFY(::bind(listener, reinterpret_cast<sockaddr *>(&address), length) == 0 && ::listen(listener, 0) == 0);
-    ::getsockname(listener, reinterpret_cast<sockaddr *>(&address), &length);
-    QVector<int> fillers;
-    for (int i = 0; i < 4; ++i) {
-        fillers << ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-        ::connect(fillers.last(), reinterpret_cast<sockaddr *>(&address), length);
     }
-    pollfd queued{fillers.first(), POLLOUT, 0};
-    QCOMPARE(::poll(&queued, 1, 5000), 1);
-
-    connectTo(QString::number(ntohs(address.sin_port)), {}, QStringLiteral("127.0.0.1"));
-    QVERIFY(recorder->waitForEvents(2, 8000));
-    QCOMPARE(recorder->events.last(), QStringLiteral("failed:连接超时！请检查网络或稍后重试。"));
-
-    // The listener finally goes, and the abandoned attempt with it, unheard.
-    ::close(listener);
-    for (int filler : fillers)
-        ::close(filler);
-    QVERIFY(openShell());
-    QCOMPARE(recorder->events.filter(QStringLiteral("failed:")).size(), 1);
-}
-
-void TestSSHManager::host_key_recorded_then_checked_data()
-{
-    QTest::addColumn<QString>("kind");
-    QTest::newRow("new key of the kind in use") << "ecdsa";
-    // Offering another kind must not slip past the recorded key.
-    QTest::newRow("only a key of another kind") << "rsa";
-}
-
-void TestSSHManager::host_key_recorded_then_checked()
-{
-    QFETCH(QString, kind);
-    const QString host = QStringLiteral("127.0.0.1");
-    auto probe = std::make_unique<Probe>();
-    QVERIFY(probe->start(QStringLiteral("ecdsa")));
-    const QString port = probe->port;
-    const QString entry = QStringLiteral("[127.0.0.1]:") + port;
-
-    // First use: the key the server showed is recorded as OpenSSH would.
-    connectTo(port, {}, host);
-    QVERIFY(recorder->waitForEvents(2));
-    QFile knownHosts(QStringLiteral("known_hosts"));
-    QVERIFY(knownHosts.open(QIODevice::ReadOnly));
-    QCOMPARE(QString::fromUtf8(knownHosts.readAll().trimmed()), entry + QLatin1Char(' ') + probe->key);
-    knownHosts.close();
-
-    // The server comes back with another key at the same address and port.
-    probe = std::make_unique<Probe>();
-    QVERIFY(probe->start(kind, port));
-    recorder->events.clear();
-    connectTo(port, {}, host);
-    QVERIFY(recorder->waitForEvents(2));
-    QCOMPARE(recorder->events.last(), QStringLiteral("failed:服务器主机密钥已改变，可能存在中间人攻击！ %1 %2")
-                                          .arg(probe->fingerprint, QDir::current().absoluteFilePath("known_hosts")));
-    QCOMPARE(manager->changedHostKey(), probe->fingerprint);
-
-    // Trusting it, for this address only, lets the next attempt through to the login.
-    QVERIFY(!manager->trustNewHostKey(host, QString::number(port.toInt() + 1)));
-    QVERIFY(manager->trustNewHostKey(host, port));
-    QVERIFY(manager->changedHostKey().isEmpty());
-    recorder->events.clear();
-    const QString password = QStringLiteral("Kxt密码ü-€");
-    connectTo(port, password, host);
-    QVERIFY(recorder->waitForEvents(2));
-    QCOMPARE(recorder->events.last(), QStringLiteral("failed:账号或密码错误！请检查！"));
-    // One password only, as UTF-8: the refused attempt ended before sending one.
-    QCOMPARE(probe->lines(1), "password " + password.toUtf8().toHex());
-    QVERIFY(knownHosts.open(QIODevice::ReadOnly));
-    QCOMPARE(QString::fromUtf8(knownHosts.readAll()).trimmed(), entry + QLatin1Char(' ') + probe->key);
-}
-
-void TestSSHManager::dead_link_is_reported_and_live_one_kept()
-{
-    const int interval = 2;
-    manager->setKeepAliveInterval(interval);
-    QVERIFY(openShell());
-
-    // A link that answers its keep-alives stays up past three silent intervals.
-    const int serving = outputOf(QStringLiteral("sleep %1; echo $PPID").arg(4 * interval)).trimmed().toInt();
-    QVERIFY(serving > 1);
-    QCOMPARE(recorder->events.last(), QStringLiteral("success"));
-
-    // The server process serving the session stops answering.
-    ::kill(serving, SIGSTOP);
-    const bool ended = QTest::qWaitFor([&] { return recorder->events.last() != QLatin1String("success"); },
-                                       4 * interval * 1000 + 1000);
-    ::kill(serving, SIGKILL);
-    QVERIFY(ended);
-    QCOMPARE(recorder->events.mid(3), (QStringList{"disconnected", "status:与服务器的连接已断开"}));
-    recorder->output.clear();
-    manager->sendInput(QStringLiteral("ls"));
-    QCOMPARE(recorder->output, notConnectedLine);
-}
+};
 
 QTEST_GUILESS_MAIN(TestSSHManager)
 

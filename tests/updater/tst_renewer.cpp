@@ -69,129 +69,124 @@ class TestRenewer : public QObject
     Q_OBJECT
 
 private slots:
-    void cleanup();
-
-    void updates_data();
-    void updates();
-};
-
-void TestRenewer::cleanup()
-{
-    Fixtures::simControl("/faults/clear");
-}
-
-void TestRenewer::updates_data()
-{
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QJsonObject>("fault");
-    QTest::addColumn<QStringList>("expected"); // after the download's start; "*" matches any text
-
-    const QString sim = Fixtures::simBaseUrl();
-    const QStringList installed{"状态: 解压中", "消息[success]: 解压完成！请关闭更新程序重新启动主程序!", success};
-    const QStringList notFetched{downloadFailed, "消息[error]: *"};
-    QTest::newRow("base URL argument") << QStringList{sim} << QJsonObject{} << installed;
-    QTest::newRow("extra arguments after the base URL") << QStringList{sim, "--verbose"} << QJsonObject{} << installed;
-    // The built-in platform is asked for only through a proxy on loopback, which refuses it.
-    QTest::newRow("no argument") << QStringList{} << QJsonObject{} << notFetched;
-    QTest::newRow("empty first argument") << QStringList{QString()} << QJsonObject{} << notFetched;
-    QTest::newRow("platform answers 500") << QStringList{sim} << QJsonObject{{"status", 500}} << notFetched;
-    QTest::newRow("package is not a zip") << QStringList{sim} << QJsonObject{{"nonjson", true}}
-                                          << QStringList{"状态: 解压中", "消息[error]: 无法打开ZIP文件", keptOld};
-}
-
-// Runs Renewer in a scratch installation until its label reaches a final state.
-void TestRenewer::updates()
-{
-    QFETCH(QStringList, arguments);
-    QFETCH(QJsonObject, fault);
-    QFETCH(QStringList, expected);
-    QTemporaryDir work;
-    const QDir dir(work.path());
-    // One file the package replaces, one it does not know.
-    writeFile(dir.filePath("update/version.txt"), oldVersion);
-    writeFile(dir.filePath("setting.ini"), settings);
-    int seq = 0;
-    for (const QJsonValue &record : Fixtures::simRequestLog())
-        seq = qMax(seq, record.toObject().value("seq").toInt());
-    if (!fault.isEmpty()) {
-        fault.insert("path", "/quenta/download/all");
-        fault.insert("times", 1);
-        QVERIFY(Fixtures::simControl("/fault", fault).toObject().contains("id"));
+    void cleanup()
+    {
+        Fixtures::simControl("/faults/clear");
     }
-    QTcpServer proxy;
-    QVERIFY(proxy.listen(QHostAddress::LocalHost));
-    QStringList proxied;
-    connect(&proxy, &QTcpServer::newConnection, this, [&] {
-        QTcpSocket *client = proxy.nextPendingConnection();
-        connect(client, &QTcpSocket::readyRead, client, [&proxied, client] {
-            proxied << QString::fromLatin1(client->readLine().trimmed());
-            client->write("HTTP/1.1 502 Bad Gateway\r\nContent-Length: 0\r\n\r\n");
-            client->disconnectFromHost();
+
+    void updates_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QJsonObject>("fault");
+        QTest::addColumn<QStringList>("expected"); // after the download's start; "*" matches any text
+
+        const QString sim = Fixtures::simBaseUrl();
+        const QStringList installed{"状态: 解压中", "消息[success]: 解压完成！请关闭更新程序重新启动主程序!", success};
+        const QStringList notFetched{downloadFailed, "消息[error]: *"};
+        QTest::newRow("base URL argument") << QStringList{sim} << QJsonObject{} << installed;
+        QTest::newRow("extra arguments after the base URL") << QStringList{sim, "--verbose"} << QJsonObject{} << installed;
+        // The built-in platform is asked for only through a proxy on loopback, which refuses it.
+        QTest::newRow("no argument") << QStringList{} << QJsonObject{} << notFetched;
+        QTest::newRow("empty first argument") << QStringList{QString()} << QJsonObject{} << notFetched;
+        QTest::newRow("platform answers 500") << QStringList{sim} << QJsonObject{{"status", 500}} << notFetched;
+        QTest::newRow("package is not a zip") << QStringList{sim} << QJsonObject{{"nonjson", true}}
+                                              << QStringList{"状态: 解压中", "消息[error]: 无法打开ZIP文件", keptOld};
+    }
+
+    // Runs Renewer in a scratch installation until its label reaches a final state.
+    void updates()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QJsonObject, fault);
+        QFETCH(QStringList, expected);
+        QTemporaryDir work;
+        const QDir dir(work.path());
+        // One file the package replaces, one it does not know.
+        writeFile(dir.filePath("update/version.txt"), oldVersion);
+        writeFile(dir.filePath("setting.ini"), settings);
+        int seq = 0;
+        for (const QJsonValue &record : Fixtures::simRequestLog())
+            seq = qMax(seq, record.toObject().value("seq").toInt());
+        if (!fault.isEmpty()) {
+            fault.insert("path", "/quenta/download/all");
+            fault.insert("times", 1);
+            QVERIFY(Fixtures::simControl("/fault", fault).toObject().contains("id"));
+        }
+        QTcpServer proxy;
+        QVERIFY(proxy.listen(QHostAddress::LocalHost));
+        QStringList proxied;
+        connect(&proxy, &QTcpServer::newConnection, this, [&] {
+            QTcpSocket *client = proxy.nextPendingConnection();
+            connect(client, &QTcpSocket::readyRead, client, [&proxied, client] {
+                proxied << QString::fromLatin1(client->readLine().trimmed());
+                client->write("HTTP/1.1 502 Bad Gateway\r\nContent-Length: 0\r\n\r\n");
+                client->disconnectFromHost();
+            });
         });
-    });
 
-    QProcess renewer;
-    renewer.setWorkingDirectory(work.path());
-    renewer.setProcessChannelMode(QProcess::MergedChannels);
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char *name : {"http_proxy", "https_proxy", "all_proxy", "no_proxy", "HTTP_PROXY", "HTTPS_PROXY",
-                             "ALL_PROXY", "NO_PROXY"})
-        env.remove(QString::fromLatin1(name));
-    const bool builtIn = arguments.value(0).isEmpty();
-    if (builtIn)
-        env.insert(QStringLiteral("https_proxy"), QStringLiteral("http://127.0.0.1:%1").arg(proxy.serverPort()));
-    renewer.setProcessEnvironment(env);
-    QByteArray output;
-    connect(&renewer, &QProcess::readyRead, this, [&] { output += renewer.readAll(); });
-    renewer.start(QStringLiteral(RENEWER_PATH), arguments);
-    const QStringList finalStates{success, downloadFailed, keptOld};
-    QVERIFY(QTest::qWaitFor([&] {
-        const QStringList log = windowLog(output);
-        return renewer.state() == QProcess::NotRunning
-            || std::any_of(finalStates.begin(), finalStates.end(), [&](const QString &s) { return log.contains(s); });
-    }, 30000));
-    // Notices that would follow the final label (there should be none) get a moment to show.
-    QTest::qWait(200);
-    QCOMPARE(renewer.state(), QProcess::Running);
-    renewer.kill();
-    renewer.waitForFinished(5000);
-    QStringList log = windowLog(output + renewer.readAll());
+        QProcess renewer;
+        renewer.setWorkingDirectory(work.path());
+        renewer.setProcessChannelMode(QProcess::MergedChannels);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char *name : {"http_proxy", "https_proxy", "all_proxy", "no_proxy", "HTTP_PROXY", "HTTPS_PROXY",
+                                 "ALL_PROXY", "NO_PROXY"})
+            env.remove(QString::fromLatin1(name));
+        const bool builtIn = arguments.value(0).isEmpty();
+        if (builtIn)
+            env.insert(QStringLiteral("https_proxy"), QStringLiteral("http://127.0.0.1:%1").arg(proxy.serverPort()));
+        renewer.setProcessEnvironment(env);
+        QByteArray output;
+        connect(&renewer, &QProcess::readyRead, this, [&] { output += renewer.readAll(); });
+        renewer.start(QStringLiteral(RENEWER_PATH), arguments);
+        const QStringList finalStates{success, downloadFailed, keptOld};
+        QVERIFY(QTest::qWaitFor([&] {
+            const QStringList log = windowLog(output);
+            return renewer.state() == QProcess::NotRunning
+                || std::any_of(finalStates.begin(), finalStates.end(), [&](const QString &s) { return log.contains(s); });
+        }, 30000));
+        // Notices that would follow the final label (there should be none) get a moment to show.
+        QTest::qWait(200);
+        QCOMPARE(renewer.state(), QProcess::Running);
+        renewer.kill();
+        renewer.waitForFinished(5000);
+        QStringList log = windowLog(output + renewer.readAll());
 
-    const QString url = (builtIn ? "https://" + defaultHost : arguments.first()) + "/quenta/download/all";
-    QCOMPARE(log.mid(0, 2), (QStringList{"状态: 下载中", "下载: " + url}));
-    QCOMPARE(proxied, builtIn ? QStringList{"CONNECT " + defaultHost + ":443 HTTP/1.1"} : QStringList());
-    log = log.mid(2);
-    QCOMPARE(log.size(), expected.size());
-    for (int i = 0; i < expected.size(); ++i) {
-        if (expected.at(i).endsWith('*'))
-            QVERIFY2(log.at(i).size() >= expected.at(i).size() && log.at(i).startsWith(expected.at(i).chopped(1)),
-                     qPrintable(log.at(i)));
-        else
-            QCOMPARE(log.at(i), expected.at(i));
+        const QString url = (builtIn ? "https://" + defaultHost : arguments.first()) + "/quenta/download/all";
+        QCOMPARE(log.mid(0, 2), (QStringList{"状态: 下载中", "下载: " + url}));
+        QCOMPARE(proxied, builtIn ? QStringList{"CONNECT " + defaultHost + ":443 HTTP/1.1"} : QStringList());
+        log = log.mid(2);
+        QCOMPARE(log.size(), expected.size());
+        for (int i = 0; i < expected.size(); ++i) {
+            if (expected.at(i).endsWith('*'))
+                QVERIFY2(log.at(i).size() >= expected.at(i).size() && log.at(i).startsWith(expected.at(i).chopped(1)),
+                         qPrintable(log.at(i)));
+            else
+                QCOMPARE(log.at(i), expected.at(i));
+        }
+        // What reached the platform: one POST with the JSON body {"key": "tool"}.
+        const QJsonArray requests = packageRequestsSince(seq);
+        QCOMPARE(requests.size(), builtIn ? 0 : 1);
+        if (!builtIn) {
+            QCOMPARE(requests.first().toObject().value("method").toString(), QStringLiteral("POST"));
+            QCOMPARE(requests.first().toObject().value("body").toObject(), (QJsonObject{{"key", "tool"}}));
+        }
+        // The package's files over the installation, or the installation exactly as it was.
+        QCOMPARE(readFile(dir.filePath("setting.ini")), settings);
+        if (expected.last() == success) {
+            QVERIFY(QFileInfo(dir.filePath("download/Kxtbundle.zip")).size() > 0);
+            const QString toolVersion = Fixtures::simControl("/config").toObject().value("toolVer").toVariant().toString();
+            QCOMPARE(readFile(dir.filePath("update/version.txt")), (toolVersion + "\n").toUtf8());
+            QVERIFY(readFile(dir.filePath("update/更新说明.txt")).startsWith("KX-T管理工具"));
+            QVERIFY(QFileInfo(dir.filePath("update/doc")).isDir());
+        } else {
+            QCOMPARE(readFile(dir.filePath("update/version.txt")), oldVersion);
+            QCOMPARE(dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                     (QStringList{"download", "setting.ini", "update"}));
+            QCOMPARE(QDir(dir.filePath("update")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                     QStringList{"version.txt"});
+        }
     }
-    // What reached the platform: one POST with the JSON body {"key": "tool"}.
-    const QJsonArray requests = packageRequestsSince(seq);
-    QCOMPARE(requests.size(), builtIn ? 0 : 1);
-    if (!builtIn) {
-        QCOMPARE(requests.first().toObject().value("method").toString(), QStringLiteral("POST"));
-        QCOMPARE(requests.first().toObject().value("body").toObject(), (QJsonObject{{"key", "tool"}}));
-    }
-    // The package's files over the installation, or the installation exactly as it was.
-    QCOMPARE(readFile(dir.filePath("setting.ini")), settings);
-    if (expected.last() == success) {
-        QVERIFY(QFileInfo(dir.filePath("download/Kxtbundle.zip")).size() > 0);
-        const QString toolVersion = Fixtures::simControl("/config").toObject().value("toolVer").toVariant().toString();
-        QCOMPARE(readFile(dir.filePath("update/version.txt")), (toolVersion + "\n").toUtf8());
-        QVERIFY(readFile(dir.filePath("update/更新说明.txt")).startsWith("KX-T管理工具"));
-        QVERIFY(QFileInfo(dir.filePath("update/doc")).isDir());
-    } else {
-        QCOMPARE(readFile(dir.filePath("update/version.txt")), oldVersion);
-        QCOMPARE(dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-                 (QStringList{"download", "setting.ini", "update"}));
-        QCOMPARE(QDir(dir.filePath("update")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-                 QStringList{"version.txt"});
-    }
-}
+};
 
 QTEST_GUILESS_MAIN(TestRenewer)
 #include "tst_renewer.moc"

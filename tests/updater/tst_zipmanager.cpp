@@ -55,12 +55,15 @@ struct Recorder
     QObject context;
 };
 
-// One extraction from start to finish; what the manager reported.
+// One extraction from start to finish; what the manager reported, with the
+// destination's absolute path written as %d.
 QStringList extract(ZipManager &manager, const QString &zip, const QString &dest)
 {
     Recorder recorder(&manager);
     manager.unzipAsync(zip, dest);
-    return recorder.waitFinished() ? recorder.events : recorder.events << QStringLiteral("no finish within 10 s");
+    if (!recorder.waitFinished())
+        recorder.events << QStringLiteral("no finish within 10 s");
+    return recorder.events.replaceInStrings(QDir(dest).absolutePath(), QStringLiteral("%d"));
 }
 
 // A directory ("x/"), or a file holding "content of <name>".
@@ -122,307 +125,273 @@ class TestZipManager : public QObject
 {
     Q_OBJECT
 
-private slots:
-    void init();
-
-    void extractsEntriesAndReportsProgress_data();
-    void extractsEntriesAndReportsProgress();
-    void unreadableArchiveReportsOpenFailure_data();
-    void unreadableArchiveReportsOpenFailure();
-    void unsafeNamesAreRecognised_data();
-    void unsafeNamesAreRecognised();
-    void troublesomeEntriesLeaveTheInstallationAsItWas_data();
-    void troublesomeEntriesLeaveTheInstallationAsItWas();
-    void shortWriteIsReported();
-    void busyManagerRefusesAndWaitsWhenDestroyed();
-    void nextExtractionMayStartFromFinishedHandler();
-
 private:
-    QString archive(const QList<ZipEntry> &entries);
-    // %d in an expected line stands for the destination's absolute path.
-    QStringList expand(QStringList lines) const;
+    QString archive(const QList<ZipEntry> &entries)
+    {
+        QJsonArray list;
+        for (const ZipEntry &entry : entries)
+            list.append(QJsonArray{entry.name, QString::fromLatin1(entry.data), entry.kind});
+        const QString path = archives->filePath(QStringLiteral("a%1.zip").arg(++archiveCount));
+        QProcess python;
+        python.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(MAKE_ZIP), path});
+        python.write(QJsonDocument(list).toJson());
+        python.closeWriteChannel();
+        if (!python.waitForFinished() || python.exitCode() != 0)
+            qFatal("could not write test archive %s", qPrintable(path));
+        return path;
+    }
 
     std::unique_ptr<QTemporaryDir> sandbox;
     std::unique_ptr<QTemporaryDir> archives;
     QString destPath;
     int archiveCount = 0;
+
+private slots:
+    void init()
+    {
+        sandbox = std::make_unique<QTemporaryDir>();
+        archives = std::make_unique<QTemporaryDir>();
+        QVERIFY(sandbox->isValid() && archives->isValid());
+        destPath = sandbox->filePath(QStringLiteral("dest"));
+        QVERIFY(QDir().mkpath(destPath));
+        // An empty working directory of its own shows whether anything lands beside the destination.
+        const QString cwd = sandbox->filePath(QStringLiteral("cwd"));
+        QVERIFY(QDir().mkpath(cwd) && QDir::setCurrent(cwd));
+    }
+
+    void extractsEntriesAndReportsProgress_data()
+    {
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QStringList>("expected");
+
+        const QString utf8;
+        QTest::newRow("directory first, three files")
+            << QStringList{"d/", "d/a.txt", "d/b.txt", "d/c.txt"} << utf8
+            << QStringList{"progress 50", "progress 75", "progress 100", "finished"};
+        QTest::newRow("directory last, fractions dropped")
+            << QStringList{"a.txt", "b.txt", "d/"} << utf8 << QStringList{"progress 33", "progress 66", "finished"};
+        QTest::newRow("empty archive") << QStringList{} << utf8 << QStringList{"finished"};
+        QTest::newRow("only directories")
+            << QStringList{"a/", "a/b/", "c/"} << utf8 << QStringList{"finished"};
+        QTest::newRow("file in folders without directory entries")
+            << QStringList{"x/y/z.txt"} << utf8 << QStringList{"progress 100", "finished"};
+        QTest::newRow("dots that stay inside")
+            << QStringList{"..config", "a..b/c..txt", "./d.txt"} << utf8
+            << QStringList{"progress 33", "progress 66", "progress 100", "finished"};
+        QTest::newRow("names that look like resource paths")
+            << QStringList{":res/x.txt", ":/y.txt"} << utf8
+            << QStringList{"progress 50", "progress 100", "finished"};
+        QTest::newRow("Chinese names, UTF-8 flag")
+            << QStringList{"更新包/", "更新包/说明.txt", "更新包/图片/标志.png"} << utf8
+            << QStringList{"progress 66", "progress 100", "finished"};
+        QTest::newRow("Chinese names, local code page")
+            << QStringList{"插件/配置.json", "控制台.exe"} << QStringLiteral("local")
+            << QStringList{"progress 50", "progress 100", "finished"};
+    }
+
+    void extractsEntriesAndReportsProgress()
+    {
+        QFETCH(QStringList, names);
+        QFETCH(QString, kind);
+        QFETCH(QStringList, expected);
+
+        ZipManager manager;
+        QCOMPARE(extract(manager, archive(files(names, kind)), destPath), expected);
+        for (const QString &name : names) {
+            const QString path = destPath + QLatin1Char('/') + name;
+            if (name.endsWith(QLatin1Char('/')))
+                QVERIFY2(QFileInfo(path).isDir(), qPrintable(name));
+            else
+                QCOMPARE(readFile(path), "content of " + name.toUtf8());
+        }
+        QCOMPARE(tree(QDir::currentPath()), QStringList());
+        const int reported = expected.size() > 1 ? expected.at(expected.size() - 2).section(' ', 1).toInt() : 0;
+        QCOMPARE(manager.progress(), reported);
+    }
+
+    void unreadableArchiveReportsOpenFailure_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("exists");
+
+        QTest::newRow("missing") << QByteArray() << false;
+        QTest::newRow("empty file") << QByteArray() << true;
+        QTest::newRow("not a zip") << QByteArray(4096, 'z') << true;
+        QTest::newRow("zip signature, then nothing") << QByteArray("PK\x03\x04", 4) << true;
+    }
+
+    void unreadableArchiveReportsOpenFailure()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, exists);
+
+        ZipManager manager;
+        const QString path = archives->filePath(QStringLiteral("bad.zip"));
+        if (exists)
+            writeFile(path, bytes);
+        QCOMPARE(extract(manager, path, destPath), (QStringList{"error 无法打开ZIP文件", "finished"}));
+    }
+
+    void unsafeNamesAreRecognised_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("unsafe");
+        for (const char *name : {"../evil.txt", "sub/../../evil.txt", "sub/../evil.txt", "..\\evil.txt",
+                                 "sub\\..\\..\\evil.txt", "/tmp/evil.txt", "/tmp/evil/", "\\evil.txt", "C:/evil.txt",
+                                 "C:evil.txt", "d:\\evil.txt", "", "./.", "."})
+            QTest::newRow(name) << QString::fromUtf8(name) << true;
+        QTest::newRow("embedded NUL") << QStringLiteral("a.txt") + QChar(0) + QStringLiteral("/../x") << true;
+        for (const char *name : {"..config", "a..b/c..txt", "./d.txt", ":res/x.txt", "d/", "./", "更新包/说明.txt"})
+            QTest::newRow(name) << QString::fromUtf8(name) << false;
+    }
+
+    void unsafeNamesAreRecognised()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, unsafe);
+        QCOMPARE(ZipWorker::isUnsafeEntryName(name), unsafe);
+    }
+
+    void troublesomeEntriesLeaveTheInstallationAsItWas_data()
+    {
+        // Each archive is a.txt, the troublesome entry, c.txt.
+        QTest::addColumn<ZipEntry>("entry");
+        QTest::addColumn<Prepare>("prepare");
+        QTest::addColumn<QStringList>("expected");
+
+        const auto none = Prepare([](const QDir &) {});
+        const auto old = Prepare([](const QDir &d) {
+            for (const char *name : {"a.txt", "b.txt", "c.txt"})
+                writeFile(d.filePath(name), "old");
+        });
+        const auto failed = [](const QStringList &events) {
+            return events + QStringList{"error " + summary, "finished"};
+        };
+        QTest::newRow("unsafe name") << file("sub/../../evil.txt") << none
+                                     << failed({"progress 33", "error 不安全的路径，已拒绝: sub/../../evil.txt"});
+        QTest::newRow("link") << ZipEntry{"link", "../..", "link"} << none
+                              << failed({"progress 33", "error 不安全的路径，已拒绝: link"});
+        const QStringList staged{"progress 33", "progress 66", "progress 100"};
+        QTest::newRow("non-empty directory where a file goes")
+            << file("b.txt") << Prepare([](const QDir &d) { writeFile(d.filePath("b.txt/keep"), "mine"); })
+            << failed(staged + QStringList{"error 无法删除旧文件: %d/b.txt"});
+        QTest::newRow("a replaced file cannot be moved")
+            << file("b.txt") << Prepare([old](const QDir &d) {
+                   old(d);
+                   QVERIFY2(chattr("+i", d.filePath("c.txt")), "the immutable flag needs root");
+               })
+            << failed(staged + QStringList{"error 无法删除旧文件: %d/c.txt"});
+        QTest::newRow("file where a directory goes")
+            << file("sub/b.txt") << Prepare([](const QDir &d) { writeFile(d.filePath("sub"), "mine"); })
+            << failed(staged + QStringList{"error 无法创建目录: %d/sub"});
+        const QString longName(300, QLatin1Char('n'));
+        QTest::newRow("name too long to create")
+            << file(longName) << none << failed({"progress 33", "error 无法写入文件: %d/" + longName});
+        QTest::newRow("entry that cannot be opened")
+            << ZipEntry{"b.bin", "LZMA data", "lzma"} << old
+            << failed({"progress 33", "error 无法打开ZIP中的文件: b.bin"});
+        // Stored bytes declared deflated: the entry opens, its data is damaged.
+        QTest::newRow("damaged entry")
+            << ZipEntry{"b.txt", QByteArray(100000, 'p'), "damaged"} << old
+            << failed({"progress 33", "error 文件写入不完整: %d/b.txt"});
+        QTest::newRow("old file and a link out are replaced")
+            << file("b.txt")
+            << Prepare([](const QDir &d) {
+                   writeFile(d.filePath("a.txt"), QByteArray(10000, 'o'));
+                   QVERIFY(QFile::link(d.filePath("../outside.txt"), d.filePath("b.txt")));
+               })
+            << staged + QStringList{"finished"};
+    }
+
+    void troublesomeEntriesLeaveTheInstallationAsItWas()
+    {
+        QFETCH(ZipEntry, entry);
+        QFETCH(Prepare, prepare);
+        QFETCH(QStringList, expected);
+        const QDir dest(destPath);
+        prepare(dest);
+        const QMap<QString, QByteArray> before = snapshot(destPath);
+
+        ZipManager manager;
+        const QStringList events = extract(manager, archive({file("a.txt"), entry, file("c.txt")}), destPath);
+        chattr("-i", dest.filePath("c.txt"));
+        QCOMPARE(events, expected);
+        if (events.contains("error " + summary)) {
+            QCOMPARE(snapshot(destPath), before);
+        } else {
+            for (const char *name : {"a.txt", "b.txt", "c.txt"})
+                QCOMPARE(readFile(dest.filePath(name)), "content of " + QByteArray(name));
+        }
+        // Nothing lands outside the destination, and nothing inside it links anywhere.
+        const QStringList all = tree(sandbox->path());
+        QCOMPARE(all.filter(QRegularExpression("^(?!dest/)")), (QStringList{"cwd", "dest"}));
+        for (const QString &path : all)
+            QVERIFY2(!QFileInfo(sandbox->filePath(path)).isSymLink() && !path.contains("evil"), qPrintable(path));
+    }
+
+    void shortWriteIsReported()
+    {
+        const QString path = archive({file("a.txt"), ZipEntry{"big.bin", QByteArray(1024 * 1024, 'x'), {}}});
+        // A file-size limit on this process makes the disk refuse the rest of big.bin.
+        rlimit saved{};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit capped = saved;
+        capped.rlim_cur = 64 * 1024;
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &capped), 0);
+        ZipManager manager;
+        const QStringList events = extract(manager, path, destPath);
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, oldHandler);
+        QCOMPARE(events, (QStringList{"progress 50", "error 文件写入不完整: %d/big.bin", "error " + summary, "finished"}));
+        QCOMPARE(tree(destPath), QStringList());
+    }
+
+    // A second extraction is refused while one runs, and a manager going away
+    // waits for the running one to complete.
+    void busyManagerRefusesAndWaitsWhenDestroyed()
+    {
+        QList<ZipEntry> entries;
+        QStringList names;
+        for (int i = 0; i < 8; ++i) {
+            names << QStringLiteral("f%1.bin").arg(i);
+            entries << ZipEntry{names.last(), QByteArray(1024 * 1024, char('a' + i)), {}};
+        }
+        const QString first = archive(entries);
+        const QString second = archive(files({"other.txt"}));
+        const QString otherDest = sandbox->filePath("other");
+
+        auto manager = std::make_unique<ZipManager>();
+        Recorder recorder(manager.get());
+        // Nothing returns to the event loop in between, so the first extraction's
+        // thread is certainly still running when the second call arrives.
+        manager->unzipAsync(first, destPath);
+        manager->unzipAsync(second, otherDest);
+        QCOMPARE(recorder.events, QStringList{"error Another operation is in progress"});
+        manager.reset();
+        QCOMPARE(tree(destPath), names);
+        for (const QString &name : names)
+            QCOMPARE(QFileInfo(QDir(destPath).filePath(name)).size(), qint64(1024 * 1024));
+        QVERIFY(!QFileInfo::exists(otherDest));
+    }
+
+    void nextExtractionMayStartFromFinishedHandler()
+    {
+        const QString second = archive(files({"b.txt", "c.txt"}));
+        ZipManager manager;
+        Recorder recorder(&manager);
+        int finishes = 0;
+        connect(&manager, &ZipManager::unzipFinished, this, [&] {
+            if (++finishes == 1)
+                manager.unzipAsync(second, destPath);
+        });
+        manager.unzipAsync(archive(files({"a.txt"})), destPath);
+        QVERIFY(recorder.waitFinished(2));
+        QCOMPARE(recorder.events, (QStringList{"progress 100", "finished", "progress 50", "progress 100", "finished"}));
+        QCOMPARE(tree(destPath), (QStringList{"a.txt", "b.txt", "c.txt"}));
+    }
 };
-
-void TestZipManager::init()
-{
-    sandbox = std::make_unique<QTemporaryDir>();
-    archives = std::make_unique<QTemporaryDir>();
-    QVERIFY(sandbox->isValid() && archives->isValid());
-    destPath = sandbox->filePath(QStringLiteral("dest"));
-    QVERIFY(QDir().mkpath(destPath));
-    // An empty working directory of its own shows whether anything lands beside the destination.
-    const QString cwd = sandbox->filePath(QStringLiteral("cwd"));
-    QVERIFY(QDir().mkpath(cwd) && QDir::setCurrent(cwd));
-}
-
-QString TestZipManager::archive(const QList<ZipEntry> &entries)
-{
-    QJsonArray list;
-    for (const ZipEntry &entry : entries)
-        list.append(QJsonArray{entry.name, QString::fromLatin1(entry.data), entry.kind});
-    const QString path = archives->filePath(QStringLiteral("a%1.zip").arg(++archiveCount));
-    QProcess python;
-    python.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(MAKE_ZIP), path});
-    python.write(QJsonDocument(list).toJson());
-    python.closeWriteChannel();
-    if (!python.waitForFinished() || python.exitCode() != 0)
-        qFatal("could not write test archive %s", qPrintable(path));
-    return path;
-}
-
-QStringList TestZipManager::expand(QStringList lines) const
-{
-    for (QString &line : lines)
-        line.replace(QLatin1String("%d"), QDir(destPath).absolutePath());
-    return lines;
-}
-
-void TestZipManager::extractsEntriesAndReportsProgress_data()
-{
-    QTest::addColumn<QStringList>("names");
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<QStringList>("expected");
-
-    const QString utf8;
-    QTest::newRow("directory first, three files")
-        << QStringList{"d/", "d/a.txt", "d/b.txt", "d/c.txt"} << utf8
-        << QStringList{"progress 50", "progress 75", "progress 100", "finished"};
-    QTest::newRow("three files, directory last")
-        << QStringList{"a.txt", "b.txt", "c.txt", "d/"} << utf8
-        << QStringList{"progress 25", "progress 50", "progress 75", "finished"};
-    QTest::newRow("three files, fractions dropped")
-        << QStringList{"a.txt", "b.txt", "c.txt"} << utf8
-        << QStringList{"progress 33", "progress 66", "progress 100", "finished"};
-    QTest::newRow("empty archive") << QStringList{} << utf8 << QStringList{"finished"};
-    QTest::newRow("only directories")
-        << QStringList{"a/", "a/b/", "c/"} << utf8 << QStringList{"finished"};
-    QTest::newRow("file in folders without directory entries")
-        << QStringList{"x/y/z.txt"} << utf8 << QStringList{"progress 100", "finished"};
-    QTest::newRow("dots that stay inside")
-        << QStringList{"..config", "a..b/c..txt", "./d.txt"} << utf8
-        << QStringList{"progress 33", "progress 66", "progress 100", "finished"};
-    QTest::newRow("names that look like resource paths")
-        << QStringList{":res/x.txt", ":/y.txt"} << utf8
-        << QStringList{"progress 50", "progress 100", "finished"};
-    QTest::newRow("Chinese names, UTF-8 flag")
-        << QStringList{"更新包/", "更新包/说明.txt", "更新包/图片/标志.png"} << utf8
-        << QStringList{"progress 66", "progress 100", "finished"};
-    QTest::newRow("Chinese names, local code page")
-        << QStringList{"插件/配置.json", "控制台.exe"} << QStringLiteral("local")
-        << QStringList{"progress 50", "progress 100", "finished"};
-}
-
-void TestZipManager::extractsEntriesAndReportsProgress()
-{
-    QFETCH(QStringList, names);
-    QFETCH(QString, kind);
-    QFETCH(QStringList, expected);
-
-    ZipManager manager;
-    QCOMPARE(extract(manager, archive(files(names, kind)), destPath), expected);
-    for (const QString &name : names) {
-        const QString path = destPath + QLatin1Char('/') + name;
-        if (name.endsWith(QLatin1Char('/')))
-            QVERIFY2(QFileInfo(path).isDir(), qPrintable(name));
-        else
-            QCOMPARE(readFile(path), "content of " + name.toUtf8());
-    }
-    QCOMPARE(tree(QDir::currentPath()), QStringList());
-    const int reported = expected.size() > 1 ? expected.at(expected.size() - 2).section(' ', 1).toInt() : 0;
-    QCOMPARE(manager.progress(), reported);
-}
-
-void TestZipManager::unreadableArchiveReportsOpenFailure_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<bool>("exists");
-
-    QByteArray garbage;
-    for (int i = 0; i < 4096; ++i)
-        garbage.append(static_cast<char>((i * 7919) % 251));
-    QTest::newRow("missing") << QByteArray() << false;
-    QTest::newRow("empty file") << QByteArray() << true;
-    QTest::newRow("random bytes") << garbage << true;
-    QTest::newRow("zip signature, then nothing") << QByteArray("PK\x03\x04", 4) << true;
-}
-
-void TestZipManager::unreadableArchiveReportsOpenFailure()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(bool, exists);
-
-    ZipManager manager;
-    extract(manager, archive(files({"a.txt"})), destPath);
-    const QString path = archives->filePath(QStringLiteral("bad.zip"));
-    if (exists)
-        writeFile(path, bytes);
-    QCOMPARE(extract(manager, path, destPath), (QStringList{"error 无法打开ZIP文件", "finished"}));
-    QCOMPARE(manager.progress(), 100);
-}
-
-void TestZipManager::unsafeNamesAreRecognised_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<bool>("unsafe");
-    for (const char *name : {"../evil.txt", "sub/../../evil.txt", "sub/../evil.txt", "..\\evil.txt",
-                             "sub\\..\\..\\evil.txt", "/tmp/evil.txt", "/tmp/evil/", "\\evil.txt", "C:/evil.txt",
-                             "C:evil.txt", "d:\\evil.txt", "", "./.", "."})
-        QTest::newRow(name) << QString::fromUtf8(name) << true;
-    QTest::newRow("embedded NUL") << QStringLiteral("a.txt") + QChar(0) + QStringLiteral("/../x") << true;
-    for (const char *name : {"..config", "a..b/c..txt", "./d.txt", ":res/x.txt", "d/", "./", "更新包/说明.txt"})
-        QTest::newRow(name) << QString::fromUtf8(name) << false;
-}
-
-void TestZipManager::unsafeNamesAreRecognised()
-{
-    QFETCH(QString, name);
-    QFETCH(bool, unsafe);
-    QCOMPARE(ZipWorker::isUnsafeEntryName(name), unsafe);
-}
-
-void TestZipManager::troublesomeEntriesLeaveTheInstallationAsItWas_data()
-{
-    // Each archive is a.txt, the troublesome entry, c.txt.
-    QTest::addColumn<ZipEntry>("entry");
-    QTest::addColumn<Prepare>("prepare");
-    QTest::addColumn<QStringList>("expected");
-
-    const auto none = Prepare([](const QDir &) {});
-    const auto old = Prepare([](const QDir &d) {
-        for (const char *name : {"a.txt", "b.txt", "c.txt"})
-            writeFile(d.filePath(name), "old");
-    });
-    const auto failed = [](const QStringList &events) {
-        return events + QStringList{"error " + summary, "finished"};
-    };
-    QTest::newRow("unsafe name") << file("sub/../../evil.txt") << none
-                                 << failed({"progress 33", "error 不安全的路径，已拒绝: sub/../../evil.txt"});
-    QTest::newRow("link") << ZipEntry{"link", "../..", "link"} << none
-                          << failed({"progress 33", "error 不安全的路径，已拒绝: link"});
-    const QStringList staged{"progress 33", "progress 66", "progress 100"};
-    QTest::newRow("non-empty directory where a file goes")
-        << file("b.txt") << Prepare([](const QDir &d) { writeFile(d.filePath("b.txt/keep"), "mine"); })
-        << failed(staged + QStringList{"error 无法删除旧文件: %d/b.txt"});
-    QTest::newRow("a replaced file cannot be moved")
-        << file("b.txt") << Prepare([old](const QDir &d) {
-               old(d);
-               QVERIFY2(chattr("+i", d.filePath("c.txt")), "the immutable flag needs root");
-           })
-        << failed(staged + QStringList{"error 无法删除旧文件: %d/c.txt"});
-    QTest::newRow("file where a directory goes")
-        << file("sub/b.txt") << Prepare([](const QDir &d) { writeFile(d.filePath("sub"), "mine"); })
-        << failed(staged + QStringList{"error 无法创建目录: %d/sub"});
-    const QString longName(300, QLatin1Char('n'));
-    QTest::newRow("name too long to create")
-        << file(longName) << none << failed({"progress 33", "error 无法写入文件: %d/" + longName});
-    QTest::newRow("entry that cannot be opened")
-        << ZipEntry{"b.bin", "LZMA data", "lzma"} << old
-        << failed({"progress 33", "error 无法打开ZIP中的文件: b.bin"});
-    // Stored bytes declared deflated: the entry opens, its data is damaged.
-    QTest::newRow("damaged entry")
-        << ZipEntry{"b.txt", QByteArray(100000, 'p'), "damaged"} << old
-        << failed({"progress 33", "error 文件写入不完整: %d/b.txt"});
-    QTest::newRow("old file and a link out are replaced")
-        << file("b.txt")
-        << Prepare([](const QDir &d) {
-               writeFile(d.filePath("a.txt"), QByteArray(10000, 'o'));
-               QVERIFY(QFile::link(d.filePath("../outside.txt"), d.filePath("b.txt")));
-           })
-        << staged + QStringList{"finished"};
-}
-
-void TestZipManager::troublesomeEntriesLeaveTheInstallationAsItWas()
-{
-    QFETCH(ZipEntry, entry);
-    QFETCH(Prepare, prepare);
-    QFETCH(QStringList, expected);
-    const QDir dest(destPath);
-    prepare(dest);
-    const QMap<QString, QByteArray> before = snapshot(destPath);
-
-    ZipManager manager;
-    const QStringList events = extract(manager, archive({file("a.txt"), entry, file("c.txt")}), destPath);
-    chattr("-i", dest.filePath("c.txt"));
-    QCOMPARE(events, expand(expected));
-    if (events.contains("error " + summary)) {
-        QCOMPARE(snapshot(destPath), before);
-    } else {
-        for (const char *name : {"a.txt", "b.txt", "c.txt"})
-            QCOMPARE(readFile(dest.filePath(name)), "content of " + QByteArray(name));
-    }
-    // Nothing lands outside the destination, and nothing inside it links anywhere.
-    const QStringList all = tree(sandbox->path());
-    QCOMPARE(all.filter(QRegularExpression("^(?!dest/)")), (QStringList{"cwd", "dest"}));
-    for (const QString &path : all)
-        QVERIFY2(!QFileInfo(sandbox->filePath(path)).isSymLink() && !path.contains("evil"), qPrintable(path));
-}
-
-void TestZipManager::shortWriteIsReported()
-{
-    const QString path = archive({file("a.txt"), ZipEntry{"big.bin", QByteArray(1024 * 1024, 'x'), {}}});
-    // A file-size limit on this process makes the disk refuse the rest of big.bin.
-    rlimit saved{};
-    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit capped = saved;
-    capped.rlim_cur = 64 * 1024;
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &capped), 0);
-    ZipManager manager;
-    const QStringList events = extract(manager, path, destPath);
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
-    QCOMPARE(events, expand({"progress 50", "error 文件写入不完整: %d/big.bin", "error " + summary, "finished"}));
-    QCOMPARE(tree(destPath), QStringList());
-}
-
-// A second extraction is refused while one runs, and a manager going away
-// waits for the running one to complete.
-void TestZipManager::busyManagerRefusesAndWaitsWhenDestroyed()
-{
-    QList<ZipEntry> entries;
-    QStringList names;
-    for (int i = 0; i < 8; ++i) {
-        names << QStringLiteral("f%1.bin").arg(i);
-        entries << ZipEntry{names.last(), QByteArray(1024 * 1024, char('a' + i)), {}};
-    }
-    const QString first = archive(entries);
-    const QString second = archive(files({"other.txt"}));
-    const QString otherDest = sandbox->filePath("other");
-
-    auto manager = std::make_unique<ZipManager>();
-    Recorder recorder(manager.get());
-    // Nothing returns to the event loop in between, so the first extraction's
-    // thread is certainly still running when the second call arrives.
-    manager->unzipAsync(first, destPath);
-    manager->unzipAsync(second, otherDest);
-    QCOMPARE(recorder.events, QStringList{"error Another operation is in progress"});
-    manager.reset();
-    QCOMPARE(tree(destPath), names);
-    for (const QString &name : names)
-        QCOMPARE(QFileInfo(QDir(destPath).filePath(name)).size(), qint64(1024 * 1024));
-    QVERIFY(!QFileInfo::exists(otherDest));
-}
-
-void TestZipManager::nextExtractionMayStartFromFinishedHandler()
-{
-    const QString second = archive(files({"b.txt", "c.txt"}));
-    ZipManager manager;
-    Recorder recorder(&manager);
-    int finishes = 0;
-    connect(&manager, &ZipManager::unzipFinished, this, [&] {
-        if (++finishes == 1)
-            manager.unzipAsync(second, destPath);
-    });
-    manager.unzipAsync(archive(files({"a.txt"})), destPath);
-    QVERIFY(recorder.waitFinished(2));
-    QCOMPARE(recorder.events, (QStringList{"progress 100", "finished", "progress 50", "progress 100", "finished"}));
-    QCOMPARE(tree(destPath), (QStringList{"a.txt", "b.txt", "c.txt"}));
-}
 
 QTEST_GUILESS_MAIN(TestZipManager)
 #include "tst_zipmanager.moc"
