@@ -248,7 +248,15 @@ class GatewayState:
         self.hand_over(target)
         with tarfile.open(archive, mode) as tar:
             members = tar.getmembers()
-            tar.extractall(target, members=members, filter="data")
+            for member in members:
+                if not (member.isfile() or member.isdir()):
+                    raise UnsafePath(member.name)
+                self.resolve(remote_dir.rstrip("/") + "/" + member.name)
+            if hasattr(tarfile, "data_filter"):
+                tar.extractall(target, members=members, filter="data")
+            else:
+                # Debian 12's Python 3.11.2 predates extraction filters; the names were checked above.
+                tar.extractall(target, members=members)
         for member in members:
             self.hand_over(os.path.join(target, member.name))
             parent = os.path.dirname(member.name)
