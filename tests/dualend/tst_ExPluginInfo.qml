@@ -1,5 +1,7 @@
 import QtQuick 2.15
+import QtMultimedia 5.15
 import QtTest 1.2
+import KxtTest 1.0
 import QmlTool 1.0
 import "qrc:/MyGlobals" 1.0
 import "../console/common"
@@ -28,10 +30,6 @@ SimTestCase {
         done(sim.platform("/quenta/addServer", { ip: registered, port: "22", username: "root", password: "pw" }, account.token))
         compare(done(sim.platform("/quenta/buy", { projectName: "PetSystem", ip: registered }, account.token)).json.code, 200)
         queue = Qt.createComponent("qrc:/Page/Window_DownloadQuest.qml").createObject(testCase)
-    }
-
-    function cleanupTestCase() {
-        queue.destroy()
     }
 
     // Both catalogues loaded, PetSystem switched off.
@@ -118,20 +116,54 @@ SimTestCase {
         verify(win.visible)
     }
 
-    function test_missing_image_shows_nothing() {
-        GlobalVars.serverPluginexMap = { Broken: { ProjectDetails: [{ type: "img", content: "404" }] } }
-        var image = findChild(openWindow("Broken").contentItem, "imgBlock")
+    // A missing image shows nothing and says nothing; a broken video says why.
+    function test_missing_media() {
+        GlobalVars.serverPluginexMap = { Broken: { ProjectDetails: [{ type: "img", content: "404" },
+            { type: "mov", content: fixture.sim.media_url + "/api/videos/NoSuchPlugin/1", width: 480, height: 270, index: 1 }] } }
+        var win = openWindow("Broken")
+        var image = findChild(win.contentItem, "imgBlock")
         tryCompare(image, "status", Image.Error, 10000)
         compare(image.height, 0)
-        compare(messages.shown, [])
+        var video = findChild(win.contentItem, "movBlock")
+        mouseClick(findChild(video, "playButton"))
+        tryVerify(() => findChild(video, "videoFailure").visible, 10000)
+        compare(messages.shown.map(m => m.kind + " " + /^播放错误:./.test(m.text)), ["error true"])
     }
 
-    // The block's own size, its video page on the platform, the video from the media server.
-    function test_video_block_gets_its_own_player() {
-        var player = findChild(openWindow("WorldBoss").contentItem, "movBlock")
-        compare([player.width, player.height], [480, 270 + 40])
-        compare(String(player.pageUrl), sim.baseUrl + "/api/videos/WorldBoss/1")
-        verify(String(player.source).indexOf(fixture.sim.media_url) === 0, player.source)
+    // The block's own size, the video from the media server, its page on the platform opened
+    // in the browser. Paused, the position moves only when something seeks.
+    function test_video_block() {
+        OpenedUrls.clear()
+        var video = findChild(openWindow("WorldBoss").contentItem, "movBlock")
+        var player = findChild(video, "marketPlayer")
+        var button = name => findChild(video, name)
+        compare([video.width, video.height], [480, 270 + 40])
+        verify(String(video.source).indexOf(fixture.sim.media_url) === 0, video.source)
+        ;[true, false].forEach(function(muted) {
+            mouseClick(button("muteButton"))
+            compare([player.muted, button("muteButton").text], [muted, muted ? "取消静音" : "静音"])
+        })
+        mouseClick(button("browserButton"))
+        compare(OpenedUrls.urls, [sim.baseUrl + "/api/videos/WorldBoss/1"])
+        mouseClick(button("playButton"))
+        tryCompare(player, "playbackState", MediaPlayer.PlayingState, 10000)
+        compare(button("playButton").text, "暂停")
+        // Fetched and playing; a busy machine may hold the picture at 0 for a long while.
+        tryCompare(player, "status", MediaPlayer.Buffered, 30000)
+        mouseClick(button("playButton"))
+        tryCompare(player, "playbackState", MediaPlayer.PausedState)
+        compare(button("playButton").text, "播放")
+        var bar = button("seekBar")
+        mouseClick(bar, bar.width / 2, bar.height / 2)
+        tryVerify(() => Math.abs(player.position - player.duration / 2) < player.duration * 0.1, 5000,
+                  "position " + player.position + " of " + player.duration)
+        // Played on from there the next position would be later, started over earlier.
+        var seeked = player.position
+        mouseClick(button("replayButton"))
+        tryCompare(player, "playbackState", MediaPlayer.PlayingState)
+        tryVerify(() => player.position !== seeked, 5000)
+        verify(player.position < seeked, "replay starts over: " + player.position + " after " + seeked)
+        compare(messages.shown, [])
     }
 
     function switchOf(win) {

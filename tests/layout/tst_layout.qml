@@ -24,7 +24,8 @@ SimTestCase {
 
     // The login page, the tabs by their menu entry ("server" for the first account
     // server's page), and the windows they open: `open` makes the window show,
-    // `ready` tells it filled in.
+    // `ready` tells it filled in. A page's own window (`once`, or how to ask for it
+    // again) is one at a time and forgotten when closed.
     readonly property var cases: [
         { name: "login" },
         { name: "home", menu: 0, ready: tab => findChild(tab, "termsPopup").opened },
@@ -35,14 +36,16 @@ SimTestCase {
         { name: "update", menu: 6 },
         { name: "support", menu: 7 },
         { name: "about", menu: 8 },
-        { name: "addServer", menu: 5, open: tab => tab.openAddServerWindow(), window: tab => tab.addServerWindow },
+        { name: "addServer", menu: 5, open: tab => tab.openAddServerWindow(), window: tab => tab.addServerWindow, once: true },
         { name: "serverPlugins", menu: "server", open: tab => tab.openPluginsWindow(), window: tab => tab.myPluginsWidow,
-          ready: window => findChild(window.contentItem, "pluginGrid0").count > 0 },
-        { name: "pluginGoods", menu: 3, open: tab => tab.openDetail(0), window: tab => tab.detailWindow },
+          ready: window => findChild(window.contentItem, "pluginGrid0").count > 0, once: true },
+        { name: "pluginGoods", menu: 3, open: tab => tab.openDetail(0), window: tab => tab.detailWindow, once: true },
         { name: "dualGoods", menu: 4, open: tab => tab.openDetail(Object.keys(GlobalVars.serverPluginexMap)[0]),
-          window: tab => tab.detailWindow },
-        { name: "pluginPrivate", menu: "server", open: tab => openPrivate(tab, 0), window: tab => tab.myPluginsWidow.pluginInfoWidow },
-        { name: "dualPrivate", menu: "server", open: tab => openPrivate(tab, 1), window: tab => tab.myPluginsWidow.pluginInfoWidow },
+          window: tab => tab.detailWindow, once: true },
+        { name: "pluginPrivate", menu: "server", open: tab => openPrivate(tab, 0), window: tab => tab.myPluginsWidow.pluginInfoWidow,
+          once: tab => tab.myPluginsWidow.openDetail(1) },
+        { name: "dualPrivate", menu: "server", open: tab => openPrivate(tab, 1), window: tab => tab.myPluginsWidow.pluginInfoWidow,
+          once: tab => tab.myPluginsWidow.openDetail(1) },
         { name: "transferQueue", menu: 0, open: fillQueue, window: () => GlobalVars.downlad_quest_window,
           ready: window => findChild(window.contentItem, "questView").count >= 3 }
     ]
@@ -93,6 +96,12 @@ SimTestCase {
         waitForRendering(shown.contentItem)
         verify(Desktop.save(shown, data.tag + ".png"))
         compare(Layout.faults(shown.contentItem, area, menu), [])
+        if (data.once) {
+            (data.once === true ? data.open : data.once)(tab)
+            compare(data.window(tab), shown, "asked for again, the open window comes forward")
+            shown.close()
+            verify(!data.window(tab), "the closed window is forgotten")
+        }
     }
 
     function showTab(entry) {
