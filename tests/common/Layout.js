@@ -14,14 +14,6 @@ function isScrollArea(item) {
     return typeof item.flick === "function" && item.contentItem !== undefined
 }
 
-function isPopup(item) {
-    return String(item).indexOf("QQuickPopupItem") === 0
-}
-
-function isPathView(item) {
-    return item.pathItemCount !== undefined && item.path !== undefined
-}
-
 function isText(item) {
     return item.elide !== undefined && item.truncated !== undefined && item.lineCount !== undefined
 }
@@ -66,18 +58,12 @@ function intersects(a, b) {
 function drawnRect(item) {
     if (!isText(item))
         return Qt.rect(0, 0, item.width, item.height)
-    var left = item.leftPadding, top = item.topPadding
-    var room = item.width - left - item.rightPadding, height = item.height - top - item.bottomPadding
-    var x = left, y = top
-    if (item.horizontalAlignment & Qt.AlignRight)
-        x = left + room - item.contentWidth
-    else if (item.horizontalAlignment & Qt.AlignHCenter)
-        x = left + (room - item.contentWidth) / 2
-    if (item.verticalAlignment & Qt.AlignBottom)
-        y = top + height - item.contentHeight
-    else if (item.verticalAlignment & Qt.AlignVCenter)
-        y = top + (height - item.contentHeight) / 2
-    return Qt.rect(x, y, item.contentWidth, item.contentHeight)
+    // How much of the spare room lies before the glyphs, across and down.
+    var across = item.horizontalAlignment & Qt.AlignRight ? 1 : item.horizontalAlignment & Qt.AlignHCenter ? 0.5 : 0
+    var down = item.verticalAlignment & Qt.AlignBottom ? 1 : item.verticalAlignment & Qt.AlignVCenter ? 0.5 : 0
+    var room = item.width - item.leftPadding - item.rightPadding, height = item.height - item.topPadding - item.bottomPadding
+    return Qt.rect(item.leftPadding + (room - item.contentWidth) * across, item.topPadding + (height - item.contentHeight) * down,
+                   item.contentWidth, item.contentHeight)
 }
 
 // Follows one text, image or panel up to `root`, checking it against every clipping item,
@@ -108,9 +94,9 @@ function placementFaults(item, root, area, menu) {
             node = parent
             continue
         }
-        if (isPathView(parent))
+        if (parent.pathItemCount !== undefined && parent.path !== undefined)
             return faults // slides come and go at the view's edges
-        if (isPopup(parent) && !inside(rect, parent.width, parent.height))
+        if (String(parent).indexOf("QQuickPopupItem") === 0 && !inside(rect, parent.width, parent.height))
             faults.push(describe(item) + " is drawn outside its popup")
         if (parent.clip && !inside(rect, parent.width, parent.height)) {
             if (!intersects(rect, Qt.rect(0, 0, parent.width, parent.height)))
@@ -173,9 +159,7 @@ function scrollFault(view) {
         view.positionViewAtEnd()
         view.forceLayout()
         var last = view.itemAtIndex(view.count - 1)
-        if (!last)
-            return describe(view) + " shows no last item"
-        if (!inside(last.mapToItem(view, 0, 0, last.width, last.height), view.width, view.height))
+        if (!last || !inside(last.mapToItem(view, 0, 0, last.width, last.height), view.width, view.height))
             return describe(view) + " stops before its last item"
         return null
     }
@@ -190,15 +174,9 @@ function scrollFault(view) {
 
 function toStart(view) {
     if (typeof view.positionViewAtBeginning === "function")
-        view.positionViewAtBeginning()
-    else {
-        view.contentX = view.originX
-        view.contentY = view.originY
-    }
-}
-
-function placements(items, root, area, menu) {
-    return items.map(function (item) { return placementFaults(item, root, area, menu) })
+        return view.positionViewAtBeginning()
+    view.contentX = view.originX
+    view.contentY = view.originY
 }
 
 // A text, image or panel is at fault when it is out of place both with every scroll area
@@ -210,16 +188,13 @@ function faults(root, area, menu) {
         return (isText(item) ? String(item.text).trim() !== "" : isImage(item) || isPanel(item)) && shown(item)
     })
     var views = all.filter(function (item) { return isScrollArea(item) && item.interactive })
-    var atStart = placements(placed, root, area, menu)
+    var placements = function () { return placed.map(function (item) { return placementFaults(item, root, area, menu) }) }
+    var atStart = placements()
     var found = []
     if (area !== root && !inside(area.mapToItem(root, 0, 0, area.width, area.height), root.width, root.height))
         found.push("the page area reaches past the window")
-    views.forEach(function (view) {
-        var fault = scrollFault(view)
-        if (fault)
-            found.push(fault)
-    })
-    var atEnd = placements(placed, root, area, menu)
+    found = found.concat(views.map(scrollFault).filter(Boolean))
+    var atEnd = placements()
     views.forEach(toStart)
     atStart.forEach(function (faults, i) {
         if (faults.length > 0 && atEnd[i].length > 0)

@@ -3,10 +3,12 @@ import QtTest 1.2
 import KxtTest 1.0
 import "../../common/Items.js" as Items
 
+// The update log and about tabs, each loaded into a real window tall enough for every
+// entry of the update log to be laid out at once.
 Item {
     id: window
     width: 860
-    height: 730
+    height: 2400
 
     Loader {
         id: loader
@@ -26,13 +28,17 @@ Item {
     }
 
     TestCase {
-        name: "TabAbout"
+        name: "StaticTabs"
         when: windowShown
 
         function init() {
             OpenedUrls.clear()
-            loader.source = "qrc:/Page/Tab_about.qml"
+        }
+
+        function show(tab) {
+            loader.source = "qrc:/Page/" + tab
             tryCompare(loader, "status", Loader.Ready)
+            return loader.item
         }
 
         function cleanup() {
@@ -40,7 +46,7 @@ Item {
         }
 
         function test_clock_starts_at_zero_and_advances() {
-            const bg = findChild(loader.item, "aboutBackground")
+            const bg = findChild(show("Tab_about.qml"), "aboutBackground")
             verify(bg.iTime < 0.5, "a new page starts its clock near 0, got " + bg.iTime)
             const before = bg.iTime
             tryVerify(() => bg.iTime > before, 5000, "the clock advances while the page exists")
@@ -85,16 +91,39 @@ Item {
         }
 
         function test_links_open_in_browser(data) {
-            const line = Items.first(loader.item, item => item.text !== undefined && String(item.text).indexOf(data.text) !== -1)
+            const line = Items.first(show("Tab_about.qml"), item => item.text !== undefined && String(item.text).indexOf(data.text) !== -1)
             mouseClick(line, 20, line.height / 2)
             tryVerify(() => OpenedUrls.urls.length === 1)
             verify(OpenedUrls.urls[0].indexOf(data.url) === 0, OpenedUrls.urls[0])
         }
 
         function test_donation_code() {
-            const code = findChild(loader.item, "donationCode")
+            const code = findChild(show("Tab_about.qml"), "donationCode")
             tryCompare(code, "status", Image.Ready)
             compare([Math.round(code.width), Math.round(code.height)], [523, 433], "full size where it fits")
+        }
+
+        function shownTexts(test) {
+            const timeline = findChild(show("Tab_update.qml"), "updateTimeline")
+            // A fresh list lays its entries out when the next frame is prepared.
+            Items.first(timeline, item => typeof item.forceLayout === "function").forceLayout()
+            return Items.all(timeline, t => t.lineCount !== undefined && t.visible && test(t.text))
+        }
+
+        function test_twelve_entries_oldest_first() {
+            const dates = shownTexts(text => /^\d{4}-\d{2}-\d{2}$/.test(text))
+            dates.sort((a, b) => a.mapToItem(loader, 0, 0).y - b.mapToItem(loader, 0, 0).y)
+            compare(dates.length, 12)
+            compare(dates[0].text, "2025-03-21")
+            compare(dates[11].text, "2025-09-23")
+            for (let i = 1; i < dates.length; ++i)
+                verify(dates[i - 1].text < dates[i].text, dates[i - 1].text + " before " + dates[i].text)
+        }
+
+        function test_line_breaks_are_kept() {
+            const entry = shownTexts(text => text.startsWith("添加了单个插件的卸载按钮\n"))
+            compare(entry.length, 1)
+            compare(entry[0].lineCount, 4)
         }
     }
 }

@@ -5,10 +5,11 @@ import "qrc:/MyGlobals" 1.0
 import "../../common/Items.js" as Items
 import "../../console/common"
 
+// The home and sponsorship tabs, each loaded into a real window, against the simulator.
 Item {
     id: window
     width: 860
-    height: 730
+    height: 900
 
     Loader {
         id: loader
@@ -18,7 +19,7 @@ Item {
     MessageRecorder { id: messages }
 
     SimTestCase {
-        name: "TabHome"
+        name: "ServiceTabs"
         when: windowShown
 
         readonly property string adPath: "/kxt/getadvertisement"
@@ -34,9 +35,9 @@ Item {
             loader.source = ""
         }
 
-        function showHome() {
+        function show(tab) {
             loader.source = ""
-            loader.source = "qrc:/Page/Tab_home.qml"
+            loader.source = "qrc:/Page/" + tab
             tryCompare(loader, "status", Loader.Ready)
             return loader.item
         }
@@ -71,7 +72,7 @@ Item {
                 done(sim.control("/config", { advertisements: [] }))
             if (data.leave)
                 injectFault({ path: adPath, delay_ms: 700, times: 1 })
-            showHome()
+            show("Tab_home.qml")
             if (data.leave)
                 loader.source = ""
             tryVerify(() => GlobalVars.serverAdvertisement !== null, 5000)
@@ -80,7 +81,7 @@ Item {
             if (data.count)
                 compare([slides[0].img, slides[0].link, slides[0].str], [sim.baseUrl + "/static/banners/1.png",
                          "https://docs.kxt-dev.example/quickstart", "KX-T 插件框架 1.6 正式发布：启动速度提升 40%"])
-            showHome()
+            show("Tab_home.qml")
             compare(findChild(loader.item, "bannerCarousel").initModel, slides)
             wait(300)
             compare(requestsSince(seq, adPath).length, 1, "the second home tab asks nothing")
@@ -90,7 +91,7 @@ Item {
         // home tab asks again; a real slide opens its own link.
         function test_failed_request_keeps_placeholder_and_asks_again() {
             injectFault({ path: adPath, status: 500, times: 1 })
-            showHome()
+            show("Tab_home.qml")
             tryVerify(() => messages.shown.length > 0, 5000)
             verify(GlobalVars.serverAdvertisement === null, "nothing cached after a failure")
             compare(findChild(loader.item, "bannerCarousel").initModel[0].img, "qrc:/image/a1.png")
@@ -99,7 +100,7 @@ Item {
             wait(100)
             compare(OpenedUrls.urls, [], "the placeholder slide has no link")
 
-            showHome()
+            show("Tab_home.qml")
             tryVerify(() => GlobalVars.serverAdvertisement !== null, 5000)
             compare(requestsSince(seq, adPath).length, 2)
             agree()
@@ -110,7 +111,7 @@ Item {
 
         // Every home tab opens the whole declaration, which only its button closes.
         function test_terms_popup_stays_until_agreed() {
-            showHome()
+            show("Tab_home.qml")
             const p = popup()
             tryCompare(p, "opened", true)
             keyClick(Qt.Key_Escape)
@@ -120,6 +121,52 @@ Item {
             verify(text.indexOf("kxt管理工具使用申明及免责条款") === 0, text.slice(0, 40))
             verify(text.indexOf("生效日期：") > text.length - 40, text.slice(-40))
             agree()
+        }
+
+        function payButton(offer, channel) {
+            const button = Items.withText(findChild(loader.item, "offer_" + offer), channel)
+            verify(button, channel + " on " + offer)
+            return button
+        }
+
+        function test_offer_sends_channel_and_amount_data() {
+            return [
+                { tag: "大杯咖啡 微信", offer: "大杯咖啡", channel: "微信", type: 1, price: 200 },
+                { tag: "大杯咖啡 支付宝", offer: "大杯咖啡", channel: "支付宝", type: 2, price: 200 },
+                { tag: "小杯咖啡 支付宝", offer: "小杯咖啡", channel: "支付宝", type: 2, price: 10 },
+                { tag: "中杯咖啡 微信", offer: "中杯咖啡", channel: "微信", type: 1, price: 50 },
+                { tag: "超大杯咖啡 支付宝", offer: "超大杯咖啡", channel: "支付宝", type: 2, price: 500 }
+            ]
+        }
+
+        function test_offer_sends_channel_and_amount(data) {
+            show("Tab_support.qml")
+            const button = payButton(data.offer, data.channel)
+            mouseClick(button)
+            tryVerify(() => OpenedUrls.urls.length === 1, 5000, "the payment page is handed to the browser")
+            const orders = requestsSince(seq, "/zf/create")
+            compare(orders.map(o => [o.body.type, o.body.price]), [[data.type, data.price]])
+            const page = OpenedUrls.urls[0]
+            verify(page.indexOf("https") === 0 && page.indexOf("/zf/pay/") !== -1, page)
+            compare(messages.texts("error"), [])
+        }
+
+        function test_refused_order_shows_the_service_text() {
+            done(sim.control("/config", { payment_error: "支付通道维护中，请稍后再试" }))
+            show("Tab_support.qml")
+            mouseClick(payButton("小杯咖啡", "支付宝"))
+            tryVerify(() => messages.shown.length > 0, 5000)
+            compare(messages.texts("error"), ["请求失败!支付通道维护中，请稍后再试"])
+            wait(100)
+            compare(OpenedUrls.urls.length, 0, "a text answer is not opened")
+        }
+
+        function test_card_grows_while_hovered() {
+            const card = findChild(show("Tab_support.qml"), "offer_中杯咖啡")
+            mouseMove(card, card.width / 2, 20)
+            tryCompare(card, "scale", 1.01)
+            mouseMove(loader.item, 2, 2)
+            tryCompare(card, "scale", 1.0)
         }
     }
 }
