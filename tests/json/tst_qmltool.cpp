@@ -44,7 +44,6 @@ void TestQmlTool::readFile_data()
     QTest::addColumn<QByteArray>("bytes"); // null: nothing written there
     QTest::addColumn<QString>("text");
 
-    QTest::newRow("file holding null") << "read.json" << QByteArray("null") << "null";
     QTest::newRow("windows line ends") << "read.json" << QByteArray("{\r\n  \"a\": 1\r\n}\r\n") << "{\n  \"a\": 1\n}\n";
     QTest::newRow("UTF-8 Chinese") << "read.json" << QByteArray("{\"名称\": \"插件\"}") << "{\"名称\": \"插件\"}";
     QTest::newRow("UTF-8 byte order mark") << "read.json" << QByteArray("\xEF\xBB\xBF[1]") << "[1]";
