@@ -16,15 +16,14 @@ QtObject {
             if (xhr.readyState !== XMLHttpRequest.DONE)
                 return
             record.status = xhr.status
-            if (binary) {
+            if (binary)
                 record.bytes = xhr.response ? new Uint8Array(xhr.response) : null
-            } else {
+            else
                 record.text = xhr.responseText
-                try {
-                    record.json = JSON.parse(xhr.responseText)
-                } catch (e) {
-                    record.json = null
-                }
+            try {
+                record.json = JSON.parse(record.text)
+            } catch (e) {
+                record.json = null
             }
             record.done = true
         }

@@ -31,13 +31,9 @@ TestCase {
 
     // The first request to `path` logged after `seq`.
     function waitForRequest(seq, path) {
-        var found = null
-        tryVerify(function() {
-            var hits = requestsSince(seq, path)
-            found = hits.length > 0 ? hits[0] : null
-            return found !== null
-        }, 10000, "no request to " + path)
-        return found
+        var found = []
+        tryVerify(function() { return (found = requestsSince(seq, path)).length > 0 }, 10000, "no request to " + path)
+        return found[0]
     }
 
     function uniqueName(prefix) {

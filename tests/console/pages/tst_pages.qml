@@ -39,10 +39,8 @@ SimTestCase {
     }
 
     function openWindow() {
-        var component = Qt.createComponent("qrc:/main.qml")
-        compare(component.status, Component.Ready, component.errorString())
-        window = component.createObject(null)
-        verify(window)
+        window = Qt.createComponent("qrc:/main.qml").createObject(null)
+        verify(window, "the main window did not load")
         window.frameSwapped.connect(function() { frames += 1 })
         // Pointer events reach a window once it is on screen.
         settle()
@@ -65,19 +63,23 @@ SimTestCase {
         return findChild(window.contentItem, name)
     }
 
-    function typeInto(inputName, text) {
+    // A shown item of the main window, once the window has laid it out.
+    function control(name) {
         settle()
-        var input = page(inputName)
-        verify(input && input.visible, inputName)
+        var item = page(name)
+        verify(item && item.visible, name)
+        return item
+    }
+
+    function typeInto(inputName, text) {
+        var input = control(inputName)
         mouseClick(input)
         Items.retype(input, text)
         compare(input.text, text)
     }
 
     function press(buttonName) {
-        settle()
-        var button = page(buttonName)
-        verify(button && button.visible, buttonName)
+        var button = control(buttonName)
         // The pointer travels to the button, leaving whatever it hovered (and its tooltip).
         mouseMove(button)
         mouseClick(button)
