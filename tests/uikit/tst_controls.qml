@@ -165,8 +165,8 @@ Item {
         // A click reports depth, key and entry; a parent only expands and collapses.
         function test_menu_clicks() {
             clickLabel("关于");
-            compare([menuClicks.count, menuClicks.signalArguments[0][0], menuClicks.signalArguments[0][1], menuClicks.signalArguments[0][2].source, menu.selectedPath],
-                    [1, 0, "", "Tab_about.qml", "3"]);
+            const top = menuClicks.signalArguments[0];
+            compare([menuClicks.count, top[0], top[1], top[2].source, menu.selectedPath], [1, 0, "", "Tab_about.qml", "3"]);
             menu.setProperty(2, "menuChildren", [
                 { key: "server", source: "Tab_server.qml", label: "127.0.0.1", port: "22", user: "root", passwd: "pw1" },
                 { key: "server", source: "Tab_server.qml", label: "127.0.0.2", port: "2222", user: "admin", passwd: "pw2" }

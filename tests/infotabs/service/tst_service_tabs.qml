@@ -64,7 +64,11 @@ Item {
         // An empty list is an answer too: cached, never asked for again; an answer that
         // comes after the tab is gone still fills the cache.
         function test_advertisements_are_fetched_once_and_reused_data() {
-            return [{ tag: "sample list", count: 3 }, { tag: "empty list", count: 0 }, { tag: "answer after leaving", count: 3, leave: true }]
+            return [
+                { tag: "sample list", count: 3 },
+                { tag: "empty list", count: 0 },
+                { tag: "answer after leaving", count: 3, leave: true }
+            ]
         }
 
         function test_advertisements_are_fetched_once_and_reused(data) {
