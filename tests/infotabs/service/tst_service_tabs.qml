@@ -42,12 +42,8 @@ Item {
             return loader.item
         }
 
-        function popup() {
-            return findChild(loader.item, "termsPopup")
-        }
-
         function agree() {
-            const p = popup()
+            const p = findChild(loader.item, "termsPopup")
             tryCompare(p, "opened", true)
             const button = Items.withText(p.contentItem, "我同意")
             verify(button)
@@ -115,8 +111,7 @@ Item {
 
         // Every home tab opens the whole declaration, which only its button closes.
         function test_terms_popup_stays_until_agreed() {
-            show("Tab_home.qml")
-            const p = popup()
+            const p = findChild(show("Tab_home.qml"), "termsPopup")
             tryCompare(p, "opened", true)
             keyClick(Qt.Key_Escape)
             mouseClick(window, 5, 5)
