@@ -144,11 +144,8 @@ private slots:
         log = log.mid(2);
         QCOMPARE(log.size(), expected.size());
         for (int i = 0; i < expected.size(); ++i) {
-            if (expected.at(i).endsWith('*'))
-                QVERIFY2(log.at(i).size() >= expected.at(i).size() && log.at(i).startsWith(expected.at(i).chopped(1)),
-                         qPrintable(log.at(i)));
-            else
-                QCOMPARE(log.at(i), expected.at(i));
+            const QString &want = expected.at(i);
+            QVERIFY2(want.endsWith('*') ? log.at(i).startsWith(want.chopped(1)) : log.at(i) == want, qPrintable(log.at(i)));
         }
         // What reached the platform: one POST with the JSON body {"key": "tool"}.
         QJsonArray requests;
