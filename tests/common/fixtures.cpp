@@ -11,10 +11,16 @@
 
 namespace {
 
+QString dir()
+{
+    const QByteArray env = qgetenv("KXT_FIXTURE_DIR");
+    return env.isEmpty() ? QStringLiteral(KXT_FIXTURE_DIR) : QString::fromLocal8Bit(env);
+}
+
 QByteArray request(const QString &path, const QByteArray &body, bool post)
 {
     QNetworkAccessManager manager;
-    QNetworkRequest req(QUrl(Fixtures::simulator().value("control_url").toString() + path));
+    QNetworkRequest req(QUrl(Fixtures::read(QStringLiteral("sim.json")).value("control_url").toString() + path));
     QSslConfiguration ssl = req.sslConfiguration();
     ssl.setPeerVerifyMode(QSslSocket::VerifyNone);
     req.setSslConfiguration(ssl);
@@ -33,12 +39,6 @@ QByteArray request(const QString &path, const QByteArray &body, bool post)
 
 namespace Fixtures {
 
-QString dir()
-{
-    const QByteArray env = qgetenv("KXT_FIXTURE_DIR");
-    return env.isEmpty() ? QStringLiteral(KXT_FIXTURE_DIR) : QString::fromLocal8Bit(env);
-}
-
 QJsonObject read(const QString &name, bool required)
 {
     QFile file(dir() + QLatin1Char('/') + name);
@@ -47,9 +47,7 @@ QJsonObject read(const QString &name, bool required)
     return file.isOpen() ? QJsonDocument::fromJson(file.readAll()).object() : QJsonObject();
 }
 
-QJsonObject simulator() { return read(QStringLiteral("sim.json")); }
-
-QString simBaseUrl() { return simulator().value("base_url").toString(); }
+QString simBaseUrl() { return read(QStringLiteral("sim.json")).value("base_url").toString(); }
 
 void pointConsoleAtSimulator()
 {

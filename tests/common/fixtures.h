@@ -6,14 +6,12 @@
 // What the ctest fixtures started: read from the files they leave in KXT_FIXTURE_DIR.
 namespace Fixtures {
 
-QString dir();
 // A fixture's file as JSON; when that fixture does not run, the test ends unless
 // the file is not `required` (then it is empty).
 QJsonObject read(const QString &name, bool required = true);
 
 // sim.json: base_url, control_url, cert, gateway_hosts, gateway_port, root, roots (address ->
 // that server's root folder), sandboxed, log (see simulator/README.md)
-QJsonObject simulator();
 QString simBaseUrl();
 
 // Points the console's first service line at the simulator and trusts its

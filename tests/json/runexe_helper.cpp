@@ -1,30 +1,15 @@
-#include <QGuiApplication>
-#include <QQmlComponent>
-#include <QQmlContext>
-#include <QQmlEngine>
+#include <QCoreApplication>
 #include <QTextStream>
 
-#include "registration.h"
+#include "qmltool.h"
 
-// Calls QmlTool.runExe from a document with the command line given as the first
-// argument, the way the console's version check does. Reaching the end means the
-// console survived the call: it then prints what runExe returned and exits with 3.
+// Calls QmlTool.runExe with the command line given as the first argument. Reaching
+// the end means the process survived the call: it then prints what runExe returned
+// and exits with 3.
 int main(int argc, char *argv[])
 {
-    QGuiApplication app(argc, argv);
-    registerConsoleTypes();
-    QQmlEngine engine;
-    engine.rootContext()->setContextProperty(QStringLiteral("commandLine"),
-                                             app.arguments().value(1));
-    QQmlComponent component(&engine);
-    component.setData("import QtQml 2.15\nimport QmlTool 1.0\n"
-                      "QtObject { property var started: QmlTool.runExe(commandLine) }",
-                      QUrl());
-    QScopedPointer<QObject> root(component.create());
-    if (!root) {
-        QTextStream(stderr) << component.errorString();
-        return 2;
-    }
-    QTextStream(stdout) << "runExe returned " << root->property("started").toString() << '\n';
+    QCoreApplication app(argc, argv);
+    const bool started = QmlTool::instance()->runExe(app.arguments().value(1));
+    QTextStream(stdout) << "runExe returned " << (started ? "true" : "false") << '\n';
     return 3;
 }

@@ -125,15 +125,13 @@ void TestQmlTool::runExe()
     QFETCH(QString, commandLine);
     QFETCH(QStringList, arguments);
 
-    // runExe ends the process it runs in, so it runs in a helper: a document that
-    // calls it as the console's version check does.
+    // runExe ends the process it runs in, so it runs in a helper.
     QTemporaryDir workDir;
     // A program of that name in the working directory must not be picked up.
     QVERIFY(QFile::copy(QStringLiteral(STANDIN_PATH), workDir.filePath(QStringLiteral("tst_qmltool_cwd_only"))));
     const QString record = workDir.filePath(QStringLiteral("record.json"));
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("KXT_STANDIN_RECORD"), record);
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     QProcess helper;
     helper.setProcessEnvironment(env);
     helper.setWorkingDirectory(workDir.path());
