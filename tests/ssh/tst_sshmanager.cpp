@@ -192,7 +192,6 @@ private slots:
     {
         QTest::addColumn<QString>("input");
         QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("command") << QStringLiteral("ls") << QByteArray("ls\n");
         QTest::newRow("interrupt code") << QStringLiteral("\x03") << QByteArray("\x03\n");
         QTest::newRow("empty line") << QString() << QByteArray("\n");
         QTest::newRow("chinese") << QStringLiteral("中") << QByteArray("\xe4\xb8\xad\n");
