@@ -23,45 +23,36 @@ Item {
             return row;
         }
 
-        function test_time_field_data() {
-            return [
-                { tag: "totals, not remainders", elapsed: 3725, status: 1, error: 0, text: "1:62:3725" },
-                { tag: "75 seconds", elapsed: 75, status: 0, error: 0, text: "0:1:75" },
-                { tag: "just added", elapsed: 0, status: 0, error: 0, text: "0:0:0" },
-                { tag: "no creation time", elapsed: -1, status: 1, error: 0, text: "" },
-                { tag: "completed", elapsed: 5, status: 3, error: 0, text: "已完成" },
-                { tag: "failed", elapsed: 5, status: 3, error: 1, text: "失败！" },
-                { tag: "cancelled", elapsed: 5, status: 3, error: 1, cancelled: true, text: "已取消" }
-            ];
-        }
-
-        function test_time_field(data) {
-            const row = makeRow({ status: data.status, error: data.error, cancelled: !!data.cancelled });
-            // Set from the row's own clock so no second boundary can fall in between.
-            row.remainingTime = data.elapsed < 0 ? 0 : row.now - data.elapsed;
-            compare(findChild(row, "time").text, data.text);
-        }
-
-        // width: of the fill, as a share of the row; an empty text: hidden.
+        // width: of the fill, as a share of the row; an empty text: hidden; elapsed: seconds
+        // since the task was made, -1 for no creation time.
         function test_fill_and_labels_data() {
             return [
-                { tag: "45.6 per cent", progress: 45.6, status: 1, speed: 1536, remaining: 75, width: 0.456, colour: "#1677ff",
-                  percent: "45.6%", state: "下载中", speedText: "1.5 KB/s  剩余 1:15", action: "取消" },
-                { tag: "waiting", progress: 0, status: 0, width: 0, colour: "#1677ff", percent: "0%", state: "等待中", action: "取消" },
-                { tag: "uploading, unknown total", progress: 12.5, status: 2, speed: 3.5 * 1048576, width: 0.125, colour: "#1677ff",
-                  percent: "12.5%", state: "上传中", speedText: "3.5 MB/s", action: "取消" },
-                { tag: "over 100 is capped, no speed yet", progress: 150, status: 1, width: 1, colour: "#1677ff", percent: "100%",
-                  state: "下载中", action: "取消" },
+                { tag: "45.6 per cent, totals of time", progress: 45.6, status: 1, speed: 1536, remaining: 75, width: 0.456,
+                  colour: "#1677ff", percent: "45.6%", state: "下载中", speedText: "1.5 KB/s  剩余 1:15", action: "取消",
+                  elapsed: 3725, time: "1:62:3725" },
+                { tag: "waiting", progress: 0, status: 0, width: 0, colour: "#1677ff", percent: "0%", state: "等待中", action: "取消",
+                  elapsed: 75, time: "0:1:75" },
+                { tag: "uploading, unknown total, just added", progress: 12.5, status: 2, speed: 3.5 * 1048576, width: 0.125,
+                  colour: "#1677ff", percent: "12.5%", state: "上传中", speedText: "3.5 MB/s", action: "取消", elapsed: 0, time: "0:0:0" },
+                { tag: "over 100 is capped, no speed yet, no creation time", progress: 150, status: 1, width: 1, colour: "#1677ff",
+                  percent: "100%", state: "下载中", action: "取消", elapsed: -1, time: "" },
                 { tag: "over an hour left", progress: 1, status: 1, speed: 100, remaining: 3725, width: 0.01, colour: "#1677ff",
-                  percent: "1%", state: "下载中", speedText: "100 B/s  剩余 1:02:05", action: "取消" },
-                { tag: "completed fills the row", progress: 20, status: 3, width: 1, colour: "#54a334", action: "" },
-                { tag: "failed fills red", progress: 20, status: 3, error: 1, width: 1, colour: "#ff3d38", action: "重试" }
+                  percent: "1%", state: "下载中", speedText: "100 B/s  剩余 1:02:05", action: "取消", elapsed: 1, time: "0:0:1" },
+                { tag: "completed fills the row", progress: 20, status: 3, width: 1, colour: "#54a334", action: "", elapsed: 5,
+                  time: "已完成" },
+                { tag: "failed fills red", progress: 20, status: 3, error: 1, width: 1, colour: "#ff3d38", action: "重试", elapsed: 5,
+                  time: "失败！" },
+                { tag: "cancelled", progress: 20, status: 3, error: 1, cancelled: true, width: 1, colour: "#ff3d38", action: "重试",
+                  elapsed: 5, time: "已取消" }
             ];
         }
 
         function test_fill_and_labels(data) {
             const row = makeRow({ progress: data.progress, status: data.status, error: data.error || 0, speed: data.speed || 0,
-                                  remaining: data.remaining || -1 });
+                                  remaining: data.remaining || -1, cancelled: !!data.cancelled });
+            // Set from the row's own clock so no second boundary can fall in between.
+            row.remainingTime = data.elapsed < 0 ? 0 : row.now - data.elapsed;
+            compare(findChild(row, "time").text, data.time);
             const fill = findChild(row, "fill");
             tryVerify(() => Math.abs(fill.width - data.width * row.width) < 0.01, 2000,
                       "fill " + fill.width + " of " + row.width);
