@@ -9,6 +9,7 @@
 
 #include <memory>
 
+#include "files.h"
 #include "filetransfer.h"
 
 namespace {
@@ -91,20 +92,6 @@ private:
 
 using Answer = LoopbackServer::Answer;
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void writeFile(const QString &path, const QByteArray &content)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(content);
-}
-
 QByteArray payload(int size)
 {
     QByteArray bytes(size, Qt::Uninitialized);
@@ -135,7 +122,7 @@ private:
         transfer->postDownload(server->url("/again"), "again/after.bin", {}, "again");
         QVERIFY(done.wait(10000));
         QCOMPARE(done.first(), (QVariantList{true, "again"}));
-        QCOMPARE(readAll(path("again/after.bin")), body);
+        QCOMPARE(readFile(path("again/after.bin")), body);
         QVERIFY(!throughput.isEmpty());
         QCOMPARE(throughput.last().at(1).toLongLong(), qint64(body.size()));
         QVERIFY(throughput.last().at(0).toLongLong() <= body.size());
@@ -200,7 +187,7 @@ private slots:
             QVERIFY2(messageHas == "*" ? !message.isEmpty() && message != "quest" : message.contains(messageHas),
                      qPrintable(message));
         // Whatever arrived replaces the old file, error bodies and cut-off bodies included.
-        QCOMPARE(readAll(path("out/a.jar")), answer.body);
+        QCOMPARE(readFile(path("out/a.jar")), answer.body);
 
         const LoopbackServer::Request request = server->requests.value(0);
         QVERIFY(request.head.startsWith("POST "));
@@ -366,7 +353,7 @@ private slots:
             QVERIFY(!upload || (!throughput.isEmpty() && throughput.last().at(1).toLongLong() > body.size()));
         }
         if (!upload && end != "aborted")
-            QCOMPARE(readAll(path("down.bin")), end == "stalls" ? QByteArray() : body);
+            QCOMPARE(readFile(path("down.bin")), end == "stalls" ? QByteArray() : body);
         QCOMPARE(server->requests.size(), 1);
         for (const QSignalSpy *spy : {&downloadProgress, &uploadProgress, &throughput})
             for (const QList<QVariant> &report : *spy)

@@ -12,6 +12,7 @@
 #include <memory>
 #include <sys/resource.h>
 
+#include "files.h"
 #include "zipmanager.h"
 
 // An entry of a test archive; kind as make_zip.py takes it.
@@ -87,20 +88,6 @@ bool chattr(const char *flag, const QString &path)
     chattr.setStandardErrorFile(QProcess::nullDevice());
     chattr.start(QStringLiteral("chattr"), {QString::fromLatin1(flag), path});
     return chattr.waitForFinished() && chattr.exitCode() == 0;
-}
-
-void writeFile(const QString &path, const QByteArray &data)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(data), data.size());
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // Every path below root, with the content of the files.
@@ -294,6 +281,9 @@ private slots:
         // Stored bytes declared deflated: the entry opens, its data is damaged.
         QTest::newRow("damaged entry")
             << ZipEntry{"b.txt", QByteArray(100000, 'p'), "damaged"} << old
+            << failed({"progress 33", "error 文件写入不完整: %d/b.txt"});
+        QTest::newRow("checksum mismatch")
+            << ZipEntry{"b.txt", "content of b.txt", "crc"} << old
             << failed({"progress 33", "error 文件写入不完整: %d/b.txt"});
         QTest::newRow("old file and a link out are replaced")
             << file("b.txt")
