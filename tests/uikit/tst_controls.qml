@@ -215,10 +215,12 @@ Item {
             message.success("第一条", 1500);
             message.error("第二条", 5000);
             message.warning("第三条", 5000);
-            waitForRendering(message);
-            const shown = shownNotices();
-            compare(shown.map(n => n.message), ["第一条", "第二条", "第三条"]);
-            verify(shown[0].y < shown[1].y && shown[1].y < shown[2].y, "each notice sits under the previous one");
+            // The column may still be sliding them into place: wait for it to settle.
+            tryVerify(() => {
+                const shown = shownNotices();
+                return shown.map(n => n.message).join() === "第一条,第二条,第三条"
+                    && shown[0].y < shown[1].y && shown[1].y < shown[2].y;
+            }, 3000, "each notice sits under the previous one, in the order they came");
             tryCompare(message, "count", 2, 5000);
             tryVerify(() => shownNotices().map(n => n.message).join() === "第二条,第三条");
         }
