@@ -41,22 +41,17 @@ SimTestCase {
     function openWindow() {
         window = Qt.createComponent("qrc:/main.qml").createObject(null)
         verify(window, "the main window did not load")
-        window.frameSwapped.connect(function() { frames += 1 })
         // Pointer events reach a window once it is on screen.
         settle()
         tryVerify(function() { return page("loginPage") !== null })
         GlobalVars.msg_control = messages
-        return window
     }
-
-    property int frames: 0
 
     // Positioners place their items when the next frame is prepared; clicks aimed
     // before that would land where the items used to be.
     function settle() {
-        var before = frames
         window.update()
-        tryVerify(function() { return frames > before }, 5000, "the main window did not draw")
+        verify(waitForRendering(window.contentItem), "the main window did not draw")
     }
 
     function page(name) {
@@ -85,11 +80,10 @@ SimTestCase {
         mouseClick(button)
     }
 
-    function logIn(account) {
-        typeInto("accountInput", account.username)
-        typeInto("passwordInput", account.password)
+    function submit(username, password) {
+        typeInto("accountInput", username)
+        typeInto("passwordInput", password)
         press("mainButton")
-        tryVerify(function() { return page("homePage") !== null }, 10000)
     }
 
     // The first service line is the default platform; the version check goes to it
@@ -108,8 +102,7 @@ SimTestCase {
         page("lineSelect").currentIndex = 1
         compare(GlobalVars.server_url, sim.baseUrl + "/backup-line")
         waitForRequest(seq, "/backup-line/quenta/getversion")
-        typeInto("accountInput", "nobody")
-        press("mainButton")
+        submit("nobody", "")
         waitForRequest(seq, "/backup-line/login")
         compare(requestsSince(seq, "/login").length, 0)
     }
@@ -132,9 +125,7 @@ SimTestCase {
             press("modeButton")
             typeInto("phraseInput", "x")
         }
-        typeInto("accountInput", account.username)
-        typeInto("passwordInput", "another-pw")
-        press("mainButton")
+        submit(account.username, "another-pw")
         tryVerify(function() { return messages.shown.length > 0 }, 10000)
         compare(messages.shown, [{ kind: "error", text: data.message(refusal) }])
         compare([page("loginPage").mode, page("homePage"), GlobalVars.token], [data.signUp ? 1 : 0, null, ""])
@@ -169,7 +160,8 @@ SimTestCase {
         var account = freshAccount()
         openWindow()
         var seq = logSeq()
-        logIn(account)
+        submit(account.username, account.password)
+        tryVerify(function() { return page("homePage") !== null }, 10000)
         ;["/kxt/getlist", "/quenta/getProjectInfoList", "/quenta/getServerList", "/quenta/getInfo"].forEach(function(path) {
             waitForRequest(seq, path)
         })
@@ -190,7 +182,6 @@ SimTestCase {
         var entry = servers()[0]
         compare([entry.key, entry.source, entry.label, String(entry.port), entry.user, entry.passwd, entry.iconSource],
                 ["server", "Tab_server.qml", "10.0.3.1", "2222", "ops", "pw1", HusIcon.HomeOutlined])
-        compare(servers()[1].label, "10.0.3.2")
         GlobalVars.removeServer("10.0.3.1")
         tryVerify(function() { return servers().length === 1 }, 10000)
         compare(servers()[0].label, "10.0.3.2")
