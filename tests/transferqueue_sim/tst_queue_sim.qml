@@ -88,10 +88,7 @@ SimTestCase {
         click("upload", "重试");
         tryVerify(() => task("upload").status === 3 && task("upload").error === 0, 10000);
         compare(log, ["upload", "upload", "upload"]);
-        const uploads = requestsSince(seq, "/api/uploadfiles");
-        compare(uploads.map(r => r.status), [500, 200]);
-        compare(uploads[1].parts[0].filename, folder + "tst_queue_sim.qml");
-        verify(uploads[1].stored, JSON.stringify(uploads[1]));
+        compare(requestsSince(seq, "/api/uploadfiles").map(r => r.status), [500, 200]);
         tryVerify(() => findChild(row("upload"), "time").text === "已完成", 1000);
     }
 }
