@@ -1,6 +1,5 @@
 import QtQuick 2.15
 import QtTest 1.2
-import HuskarUI.Basic 1.0
 import QmlTool 1.0
 import SSHManager 1.0
 import "qrc:/MyGlobals" 1.0
@@ -15,9 +14,6 @@ SimTestCase {
     when: windowShown
 
     property var window: null
-    property MessageRecorder messages: MessageRecorder {}
-    readonly property var sshd: fixture.sshd
-    readonly property var hosts: fixture.sim.gateway_hosts
 
     SignalSpy {
         id: sshSuccess
@@ -26,7 +22,7 @@ SimTestCase {
     }
 
     function init() {
-        resetAndSignIn(messages)
+        resetAndSignIn()
         sshSuccess.clear()
     }
 
@@ -36,10 +32,8 @@ SimTestCase {
         window = null
         // Answers to a test's last requests land in GlobalVars; let them in first.
         wait(300)
-        HusTheme.isDark = false
         // Host keys a test recorded, or planted, stay with that test.
         QmlTool.wirteFile("known_hosts", "")
-        GlobalVars.token = ""
         GlobalVars.accServerList = null
         GlobalVars.accInfo = null
     }
@@ -281,25 +275,6 @@ SimTestCase {
         ;["65536", "-1", "2a"].forEach(function(text) {
             input.text = text
             verify(!input.acceptableInput, text)
-        })
-    }
-
-    // The theme reaches both windows' backgrounds (the layout test keeps the pictures).
-    function test_windows_follow_the_theme_data() {
-        return [{ tag: "light", dark: false }, { tag: "dark", dark: true }]
-    }
-
-    function test_windows_follow_the_theme(data) {
-        HusTheme.isDark = data.dark
-        var page = openPage("demo", "kxt2025")
-        page.openAddServerWindow(page.user_server_list[1])
-        ;[window, page.addServerWindow].forEach(function(target) {
-            waitForRendering(target.contentItem)
-            // Background in the lower left corner, inside the frames.
-            tryVerify(function() {
-                var level = Items.brightness(grabImage(target.contentItem), 14, target.height - 14)
-                return data.dark ? level < 0.3 : level > 0.8
-            }, 3000, target.title)
         })
     }
 }

@@ -6,7 +6,7 @@
 //   item, or lying under `menu` (the side menu; may be null);
 // - a scroll area whose last item cannot be scrolled into view.
 // Items outside `area` (the caption bar, popups on the overlay) must stay inside `root`.
-// Scroll areas are left at their start again.
+// Scroll areas are left at their end.
 
 var slack = 1
 
@@ -172,13 +172,6 @@ function scrollFault(view) {
     return null
 }
 
-function toStart(view) {
-    if (typeof view.positionViewAtBeginning === "function")
-        return view.positionViewAtBeginning()
-    view.contentX = view.originX
-    view.contentY = view.originY
-}
-
 // A text, image or panel is at fault when it is out of place both with every scroll area
 // at its start and with every one at its end: a table's header, for one, follows
 // the table's body sideways.
@@ -195,7 +188,6 @@ function faults(root, area, menu) {
         found.push("the page area reaches past the window")
     found = found.concat(views.map(scrollFault).filter(Boolean))
     var atEnd = placements()
-    views.forEach(toStart)
     atStart.forEach(function (faults, i) {
         if (faults.length > 0 && atEnd[i].length > 0)
             found = found.concat(faults)

@@ -15,7 +15,6 @@ SimTestCase {
     name: "ExPluginInfo"
     when: windowShown
 
-    property MessageRecorder messages: MessageRecorder {}
     property var account: null
     property var queue: null
     readonly property string registered: "203.0.113.10"
@@ -52,17 +51,26 @@ SimTestCase {
         return showWindow(Qt.createComponent("qrc:/Page/Window_ExPluginInfo_" + (bought ? "Private" : "Goods") + ".qml"), name)
     }
 
-    function test_market_header_data() {
+    // The market's header, and the bought one's: author, expiry and switch from the bought
+    // list, or from `entry` put in its place.
+    function test_header_data() {
         return [
-            { tag: "alias", name: "GuildWar", title: "公会争霸", price: "所需贡献点:30" },
-            { tag: "empty alias", name: "MountRace", title: "MountRace", price: "所需贡献点:20" }
+            { tag: "alias", name: "GuildWar", texts: { detailTitle: "公会争霸", detailSubtitle: "KXT开发组", priceTag: "所需贡献点:30" } },
+            { tag: "empty alias", name: "MountRace", texts: { detailTitle: "MountRace", detailSubtitle: "KXT开发组", priceTag: "所需贡献点:20" } },
+            { tag: "bought, off", name: "PetSystem", bought: true, on: false },
+            { tag: "bought, on, no expiry", name: "PetSystem", bought: true, entry: { ProjectAuthor: "Vemra", open: 1 }, on: true, expiry: "null" }
         ]
     }
 
-    function test_market_header(data) {
-        var win = openWindow(data.name)
-        compare(["detailTitle", "detailSubtitle", "priceTag"].map(name => findChild(win.contentItem, name).text),
-                [data.title, "KXT开发组", data.price])
+    function test_header(data) {
+        if (data.entry)
+            GlobalVars.myServerExPluginMap = { PetSystem: data.entry }
+        const entry = GlobalVars.myServerExPluginMap.PetSystem
+        const texts = data.texts || { detailSubtitle: "作者: " + entry.ProjectAuthor, endTimeTag: "到期时间:" + (data.expiry || entry.endTime) }
+        const win = openWindow(data.name, data.bought)
+        compare(Object.keys(texts).map(name => findChild(win.contentItem, name).text), Object.values(texts))
+        if (data.bought)
+            compare(findChild(win.contentItem, "enableSwitch").checked, data.on)
     }
 
     function test_local_addresses() {
@@ -166,27 +174,6 @@ SimTestCase {
         compare(messages.shown, [])
     }
 
-    function switchOf(win) {
-        return findChild(win.contentItem, "enableSwitch")
-    }
-
-    function test_header_shows_state_and_expiry_data() {
-        return [
-            { tag: "bought, off", entry: null, on: false },
-            { tag: "on, no expiry", entry: { ProjectAuthor: "Vemra", open: 1 }, on: true, expiry: "到期时间:null" }
-        ]
-    }
-
-    function test_header_shows_state_and_expiry(data) {
-        if (data.entry)
-            GlobalVars.myServerExPluginMap = { PetSystem: data.entry }
-        var win = openWindow("PetSystem", true)
-        compare(switchOf(win).checked, data.on)
-        var expiry = data.expiry || "到期时间:" + GlobalVars.myServerExPluginMap.PetSystem.endTime
-        compare(findChild(win.contentItem, "endTimeTag").text, expiry)
-        compare(findChild(win.contentItem, "detailSubtitle").text, "作者: " + GlobalVars.myServerExPluginMap.PetSystem.ProjectAuthor)
-    }
-
     // MountRace is not bought for the server: the platform answers 404. Switching off says nothing.
     function test_switch_data() {
         return [
@@ -203,16 +190,16 @@ SimTestCase {
         map[data.name] = Object.assign({ ProjectAuthor: "0" }, map[data.name], { open: data.was })
         if (data.fault)
             injectFault(data.fault)
-        var win = openWindow(data.name, true)
+        var toggle = findChild(openWindow(data.name, true).contentItem, "enableSwitch")
         var seq = logSeq()
-        mouseClick(switchOf(win))
-        compare(switchOf(win).checked, !data.was, "the switch moves at once")
+        mouseClick(toggle)
+        compare(toggle.checked, !data.was, "the switch moves at once")
         compare(waitForRequest(seq, "/quenta/setproopen").body, { ip: registered, projectName: data.name, open: 1 - data.was })
         if (data.messages.length > 0)
             tryVerify(() => messages.shown.length > 0, 10000)
         wait(300)
         compare(messages.shown, data.messages)
-        compare(switchOf(win).checked, data.on)
+        compare(toggle.checked, data.on)
     }
 
     // The folder's name has a blank, a "#" and Chinese: a URL that is merely cut

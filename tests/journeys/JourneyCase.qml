@@ -19,8 +19,6 @@ SimTestCase {
     // Every notice of the message bar, oldest first: {text, type}.
     property var notices: []
     property int noticesSeen: 0
-    readonly property var hosts: fixture.sim.gateway_hosts
-    readonly property var sshd: fixture.sshd
     readonly property string pictures: Desktop.env("KXT_WALKTHROUGH_DIR")
     readonly property bool dark: Desktop.env("KXT_WALKTHROUGH_THEME") === "dark"
     property int pictureCount: 0
@@ -52,7 +50,7 @@ SimTestCase {
         main = Qt.createComponent("qrc:/main.qml").createObject(null)
         waitText(main, "登录您的KX-T账号")
         if (dark !== HusTheme.isDark) {
-            click(main, "theme", function (item) { return item.iconSource === HusIcon.MoonOutlined })
+            click(main, "theme", item => item.iconSource === HusIcon.MoonOutlined)
             // The pointer leaves the caption bar, which would keep the button lit.
             mouseMove(main.contentItem, main.width / 2, main.height - 1)
         }
@@ -68,23 +66,23 @@ SimTestCase {
         waitMessage("登录成功")
         // The side menu is built again when the account's servers arrive, and its
         // entries move: a click aimed before that lands on another entry.
-        tryVerify(function () { return GlobalVars.accServerList !== null && GlobalVars.accServerList !== undefined }, 20000,
-                  "the account's servers did not arrive")
+        tryVerify(() => GlobalVars.accServerList, 20000, "the account's servers did not arrive")
+    }
+
+    // What `get` answers once it answers other than null.
+    function waitFor(get, timeout, message) {
+        let value = null
+        tryVerify(() => (value = get()) !== null, timeout || 20000, message)
+        return value
     }
 
     // The visible window titled `title`, the newest when there are several.
     function windowTitled(title, timeout) {
-        let found = null
-        tryVerify(function () {
-            const shown = Desktop.windows().filter(function (w) { return w.title === title })
-            found = shown.length > 0 ? shown[shown.length - 1] : null
-            return found !== null
-        }, timeout || 20000, "no window " + title)
-        return found
+        return waitFor(() => Desktop.windows().filter(w => w.title === title).pop() || null, timeout, "no window " + title)
     }
 
     function gone(win, timeout) {
-        tryVerify(function () { return Desktop.windows().indexOf(win) < 0 }, timeout || 10000, "a window stayed open")
+        tryVerify(() => Desktop.windows().indexOf(win) < 0, timeout || 10000, "a window stayed open")
     }
 
     // Visible, wholly inside the window, and its centre inside every clipping item above it.
@@ -103,7 +101,7 @@ SimTestCase {
     }
 
     function showing(win, text) {
-        return function (item) { return item.text !== undefined && String(item.text) === text && reachable(win, item) }
+        return item => item.text !== undefined && String(item.text) === text && reachable(win, item)
     }
 
     function shows(win, text) {
@@ -113,40 +111,32 @@ SimTestCase {
     // Each control once: a label inside a control showing the same text is not counted.
     function shownAll(win, text) {
         const found = Items.all(win.contentItem, showing(win, text))
-        return found.filter(function (item) {
-            for (let above = item.parent; above; above = above.parent) {
-                if (found.indexOf(above) >= 0)
-                    return false
-            }
-            return true
-        })
+        const inFound = item => item.parent !== null && (found.indexOf(item.parent) >= 0 || inFound(item.parent))
+        return found.filter(item => !inFound(item))
     }
 
     function waitText(win, text, timeout) {
-        let item = null
-        tryVerify(function () { return (item = shows(win, text)) !== null }, timeout || 20000, "not shown: " + text)
-        return item
+        return waitFor(() => shows(win, text), timeout, "not shown: " + text)
     }
 
     // Items move while layouts settle: a click waits for a frame drawn after the item showed.
     function settle(win) {
         let drawn = false
-        const mark = function () { drawn = true }
+        const mark = () => { drawn = true }
         win.frameSwapped.connect(mark)
         Desktop.redraw(win)
-        tryVerify(function () { return drawn }, 5000, "the window did not draw")
+        tryVerify(() => drawn, 5000, "the window did not draw")
         win.frameSwapped.disconnect(mark)
     }
 
     // A click where the text shows (or the first reachable item `test` accepts), as
     // the pointer does: lists rebuilt meanwhile get the click on what is there now.
     function click(win, text, test) {
-        const match = test || function (it) { return it.text !== undefined && String(it.text) === text }
-        const find = function () { return Items.first(win.contentItem, function (it) { return match(it) && reachable(win, it) }) }
-        tryVerify(function () { return find() !== null }, 20000, "nothing to click: " + text)
+        const match = test || (it => it.text !== undefined && String(it.text) === text)
+        const find = () => Items.first(win.contentItem, it => match(it) && reachable(win, it))
+        waitFor(find, 20000, "nothing to click: " + text)
         settle(win)
-        let item = null
-        tryVerify(function () { return (item = find()) !== null }, 20000, "nothing to click: " + text)
+        const item = waitFor(find, 20000, "nothing to click: " + text)
         const at = item.mapToItem(win.contentItem, item.width / 2, item.height / 2)
         mouseMove(win.contentItem, at.x, at.y)
         mouseClick(win.contentItem, at.x, at.y)
@@ -157,13 +147,13 @@ SimTestCase {
         if (Desktop.hasKeyboard(win))
             return
         win.requestActivate()
-        tryVerify(function () { return Desktop.hasKeyboard(win) }, 5000, "the window did not take the keyboard")
+        tryVerify(() => Desktop.hasKeyboard(win), 5000, "the window did not take the keyboard")
     }
 
     // Types over what the input (found by its placeholder) holds.
     function typeInto(win, placeholder, text) {
         activate(win)
-        const input = click(win, placeholder, function (it) { return it.placeholderText === placeholder })
+        const input = click(win, placeholder, it => it.placeholderText === placeholder)
         keyClick(Qt.Key_A, Qt.ControlModifier)
         for (let i = 0; i < text.length; ++i) {
             activate(win)
@@ -183,21 +173,20 @@ SimTestCase {
 
     // Waits until the message bar has shown `text` `times` times in this journey.
     function waitMessage(text, timeout, times) {
-        const count = function () { return notices.filter(function (n) { return n.text === text }).length }
-        tryVerify(function () { return count() >= (times || 1) }, timeout || 20000,
-                  "no message " + text + "; shown: " + JSON.stringify(notices.map(function (n) { return n.text })))
+        tryVerify(() => notices.filter(n => n.text === text).length >= (times || 1), timeout || 20000,
+                  "no message " + text + "; shown: " + JSON.stringify(notices.map(n => n.text)))
     }
 
     function errors() {
-        return notices.filter(function (n) { return n.type === HusMessage.Type_Error }).map(function (n) { return n.text })
+        return notices.filter(n => n.type === HusMessage.Type_Error).map(n => n.text)
     }
 
     // Opens a server's page from the side menu (pages show the address too) and waits
     // until its gateway answered.
     function openServer(host) {
-        const menu = Items.first(main.contentItem, function (it) { return it.objectName === "sideMenu" })
-        const entry = function (it) { return String(it.text) === host && Items.first(menu, function (m) { return m === it }) !== null }
-        if (!Items.first(menu, function (it) { return entry(it) && reachable(main, it) }))
+        const menu = Items.first(main.contentItem, it => it.objectName === "sideMenu")
+        const entry = it => String(it.text) === host && Items.first(menu, m => m === it) !== null
+        if (!Items.first(menu, it => entry(it) && reachable(main, it)))
             click(main, "我的服务器")
         click(main, host, entry)
         waitText(main, "服务器IP:", 30000)
@@ -212,7 +201,7 @@ SimTestCase {
     function snap(win, name) {
         if (pictures === "")
             return
-        tryVerify(function () { return GlobalVars.msg_control.count === 0 }, 15000, "the message bar did not clear")
+        tryVerify(() => GlobalVars.msg_control.count === 0, 15000, "the message bar did not clear")
         settle(win)
         pictureCount += 1
         const file = pictures + "/" + journey.name.toLowerCase() + "-" + (pictureCount < 10 ? "0" : "") + pictureCount

@@ -46,7 +46,7 @@ JourneyCase {
         compare(waitForRequest(seq, "/quenta/addServer").body,
                 { ip: host, port: String(sshd.port), username: sshd.user, password: sshd.password })
         verify(serverFile(host, "/root/sh").indexOf("Tolvaren_Service_Success") >= 0, "the installer ran in the server")
-        compare(done(sim.request("POST", "http://" + host + ":" + fixture.sim.gateway_port + "/api/hello", {})).json.host, host)
+        compare(done(sim.gateway(host, "/api/hello")).json.host, host)
         waitMessage("操作服务器成功!")
 
         openServer(host)

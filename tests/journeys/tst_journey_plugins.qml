@@ -15,11 +15,8 @@ JourneyCase {
     }
 
     function editorText(win) {
-        let editor = null
-        tryVerify(function () {
-            editor = Items.first(win.contentItem, function (it) { return it.placeholderText === placeholderJson && reachable(win, it) })
-            return editor !== null && editor.text !== ""
-        }, 20000, "no configuration shown")
+        const editor = waitFor(() => Items.first(win.contentItem, it => it.placeholderText === placeholderJson && it.text !== ""
+                                                 && reachable(win, it)), 20000, "no configuration shown")
         return JSON.parse(editor.text)
     }
 
@@ -37,8 +34,8 @@ JourneyCase {
         click(goods, "购买")
         const queue = windowTitled("下载任务")
         const files = ["AutoAnnounce.jar", "AutoAnnounce.json", "Proj.ifo"]
-        files.forEach(function (file) { waitMessage("文件 :AutoAnnounce:" + file + "  已下载并上传至服务器!", 60000) })
-        tryVerify(function () { return shownAll(queue, "已完成").length === files.length }, 10000, "every task done")
+        files.forEach(file => waitMessage("文件 :AutoAnnounce:" + file + "  已下载并上传至服务器!", 60000))
+        tryVerify(() => shownAll(queue, "已完成").length === files.length, 10000, "every task done")
         snap(queue, "transfer-queue")
         pressEsc(queue)
         pressEsc(goods)

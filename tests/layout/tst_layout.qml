@@ -5,6 +5,7 @@ import Desktop 1.0
 import "qrc:/MyGlobals" 1.0
 import "../console/common"
 import "../common/Layout.js" as Layout
+import "../common/Items.js" as Items
 
 // Every page of the signed-in console and every window its pages open, at the
 // smallest supported size and at the default one, in both themes: nothing drawn
@@ -15,7 +16,6 @@ SimTestCase {
     when: windowShown
 
     property var window: null
-    property MessageRecorder messages: MessageRecorder {}
     property var tab: null
     property var shownWindow: null
 
@@ -25,7 +25,7 @@ SimTestCase {
     // The login page, the tabs by their menu entry ("server" for the first account
     // server's page), and the windows they open: `open` makes the window show,
     // `ready` tells it filled in. A page's own window (`once`, or how to ask for it
-    // again) is one at a time and forgotten when closed.
+    // again, for another plugin) is one at a time and forgotten when closed.
     readonly property var cases: [
         { name: "login" },
         { name: "home", menu: 0, ready: tab => findChild(tab, "termsPopup").opened },
@@ -39,9 +39,9 @@ SimTestCase {
         { name: "addServer", menu: 5, open: tab => tab.openAddServerWindow(), window: tab => tab.addServerWindow, once: true },
         { name: "serverPlugins", menu: "server", open: tab => tab.openPluginsWindow(), window: tab => tab.myPluginsWidow,
           ready: window => findChild(window.contentItem, "pluginGrid0").count > 0, once: true },
-        { name: "pluginGoods", menu: 3, open: tab => tab.openDetail(0), window: tab => tab.detailWindow, once: true },
+        { name: "pluginGoods", menu: 3, open: tab => tab.openDetail(0), window: tab => tab.detailWindow, once: tab => tab.openDetail(1) },
         { name: "dualGoods", menu: 4, open: tab => tab.openDetail(Object.keys(GlobalVars.serverPluginexMap)[0]),
-          window: tab => tab.detailWindow, once: true },
+          window: tab => tab.detailWindow, once: tab => tab.openDetail(Object.keys(GlobalVars.serverPluginexMap)[1]) },
         { name: "pluginPrivate", menu: "server", open: tab => openPrivate(tab, 0), window: tab => tab.myPluginsWidow.pluginInfoWidow,
           once: tab => tab.myPluginsWidow.openDetail(1) },
         { name: "dualPrivate", menu: "server", open: tab => openPrivate(tab, 1), window: tab => tab.myPluginsWidow.pluginInfoWidow,
@@ -96,9 +96,15 @@ SimTestCase {
         waitForRendering(shown.contentItem)
         verify(Desktop.save(shown, data.tag + ".png"))
         compare(Layout.faults(shown.contentItem, area, menu), [])
+        // A window's own background (lower left corner, inside the frames) follows the theme.
+        if (data.menu === undefined || data.open)
+            tryVerify(() => Math.abs(Items.brightness(grabImage(shown.contentItem), 14, shown.height - 14) - (data.dark ? 0 : 1)) < 0.25,
+                      3000, "the background does not follow the theme")
         if (data.once) {
-            (data.once === true ? data.open : data.once)(tab)
-            compare(data.window(tab), shown, "asked for again, the open window comes forward")
+            const askAgain = data.once === true ? data.open : data.once
+            const plugin = shown.p_name
+            askAgain(tab)
+            compare([data.window(tab), shown.p_name], [shown, plugin], "asked for again, the open window comes forward as it was")
             shown.close()
             verify(!data.window(tab), "the closed window is forgotten")
         }
@@ -145,7 +151,7 @@ SimTestCase {
     }
 
     function initTestCase() {
-        resetAndSignIn(messages)
+        resetAndSignIn()
         window = Qt.createComponent("qrc:/main.qml").createObject(null)
         GlobalVars.msg_control = messages
     }

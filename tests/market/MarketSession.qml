@@ -4,16 +4,15 @@ import "../console/common"
 
 // The market tests' simulator session: the sample account signed in, fresh
 // simulator state, both catalogues and the account's servers loaded into GlobalVars;
-// one detail window at a time and the transfer queue its tasks go to.
+// the detail window last opened and the transfer queue its tasks go to.
 SimTestCase {
-    property MessageRecorder messages: MessageRecorder {}
     // Where the detail windows are placed from.
     property QtObject mainWindow: QtObject { property int y: 100 }
     property var queue: null
     property var detail: null
 
     function startSession() {
-        resetAndSignIn(messages)
+        resetAndSignIn()
         GlobalVars.main_Window = mainWindow
         GlobalVars.serverPluginList = null
         GlobalVars.serverPluginexMap = null
@@ -27,32 +26,18 @@ SimTestCase {
             queue = Qt.createComponent("qrc:/Page/Window_DownloadQuest.qml").createObject(null)
     }
 
+    // Windows made here go when the test ends.
     function openDetail(document, index) {
-        closeDetail()
         detail = showWindow(Qt.createComponent("qrc:/Page/" + document), index)
         return detail
-    }
-
-    function closeDetail() {
-        if (detail)
-            detail.destroy()
-        detail = null
     }
 
     function press(name) {
         mouseClick(findChild(detail.contentItem, name))
     }
 
-    function gateway(host, path, body) {
-        return done(sim.request("POST", "http://" + host + ":" + fixture.sim.gateway_port + path, body || {})).json
-    }
-
     // `list` with the entry named `name` changed by `change`.
     function changed(list, name, change) {
         return list.map(entry => entry.ProjectName === name ? Object.assign({}, entry, change) : entry)
-    }
-
-    function cleanup() {
-        closeDetail()
     }
 }

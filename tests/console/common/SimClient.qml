@@ -45,6 +45,10 @@ QtObject {
         return request("POST", baseUrl + path, body, token)
     }
 
+    function gateway(host, path, body) {
+        return request("POST", "http://" + host + ":" + fixture.sim.gateway_port + path, body === undefined ? {} : body)
+    }
+
     function log(since) {
         return request("GET", controlUrl + "/log?since=" + (since || 0))
     }

@@ -9,6 +9,11 @@ TestCase {
     id: testCase
 
     property SimClient sim: SimClient {}
+    // Stands in for the main window's message bar (see resetAndSignIn).
+    property MessageRecorder messages: MessageRecorder {}
+    readonly property var hosts: sim.gatewayHosts
+    // The loopback sshd the sample servers reach, where the test has it.
+    readonly property var sshd: fixture.sshd
     property int accountCounter: 0
     property int knownSeq: 0
 
@@ -77,8 +82,10 @@ TestCase {
     }
 
     // As resetSimulator, then the console signed in as the demo account and its
-    // messages going to `messages`. Returns the log position the test's own requests follow.
-    function resetAndSignIn(messages) {
+    // messages going to `recorder` (this case's `messages` unless given). Returns the
+    // log position the test's own requests follow.
+    function resetAndSignIn(recorder) {
+        const messages = recorder || testCase.messages
         resetSimulator()
         var login = done(sim.platform("/login", { username: "demo", password: "kxt2025" }))
         compare(login.status, 200, login.text)

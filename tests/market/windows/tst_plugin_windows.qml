@@ -12,7 +12,7 @@ MarketSession {
     name: "PluginWindows"
     when: windowShown
 
-    readonly property string host: fixture.sim.gateway_hosts[0]
+    readonly property string host: hosts[0]
     property string shell: ""
 
     Connections {
@@ -57,7 +57,7 @@ MarketSession {
 
     function test_configuration_tabs(data) {
         if (data.backup)
-            gateway(host, "/api/backuppluginconfig", { filename: data.name + ".json" })
+            done(sim.gateway(host, "/api/backuppluginconfig", { filename: data.name + ".json" }))
         open(data.name)
         compare(tabs(), data.tabs)
         verify(editor("1", "jsonTextArea").text.indexOf(data.has) >= 0, editor("1", "jsonTextArea").text)
@@ -138,7 +138,7 @@ MarketSession {
     }
 
     function test_install_runs_files_in_reverse_into_their_folders() {
-        const host = fixture.sim.gateway_hosts[1]
+        const host = hosts[1]
         GlobalVars.selectServer = 1
         const seq = logSeq()
         const tasks = queue.downloadModel.length
@@ -153,7 +153,7 @@ MarketSession {
                             "/kx_t/OfficialConfig/SignInReward.json", "/kx_t/OfficialProject/SignInReward/Proj.ifo"]) {
             // readFile answers "null" for a missing file.
             verify(["", "null"].indexOf(QmlTool.readFile(fixture.sim.roots[host] + path)) < 0, path)
-            compare(QmlTool.readFile(fixture.sim.roots[fixture.sim.gateway_hosts[2]] + path), "null", path)
+            compare(QmlTool.readFile(fixture.sim.roots[hosts[2]] + path), "null", path)
         }
         verify(detail.visible, "the window stays open")
     }
