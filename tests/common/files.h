@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QtTest>
 
 // A file's bytes; "<missing>" when it cannot be read, so a missing file never
@@ -22,3 +23,10 @@ inline void writeFile(const QString &path, const QByteArray &data)
     QVERIFY(file.open(QIODevice::WriteOnly));
     QCOMPARE(file.write(data), data.size());
 }
+
+// An empty folder that is the working directory while it exists.
+struct WorkDir : QTemporaryDir
+{
+    WorkDir() { QDir::setCurrent(path()); }
+    ~WorkDir() { QDir::setCurrent(QDir::tempPath()); }
+};

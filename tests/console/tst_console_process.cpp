@@ -8,56 +8,6 @@
 
 #include "fixtures.h"
 
-// The console as a process against the simulator: a newer version at start-up hands
-// over to the updater beside it, a root document that cannot load ends it, and the
-// theme the operator picks is there again at the next start.
-class ConsoleProcess : public QObject
-{
-    Q_OBJECT
-
-private slots:
-    void initTestCase() { Fixtures::pointConsoleAtSimulator(); }
-    void broken_root_document_exits_with_minus_one();
-    void newer_version_hands_over_to_the_updater();
-    void theme_survives_a_restart();
-};
-
-void ConsoleProcess::broken_root_document_exits_with_minus_one()
-{
-    QProcess console;
-    console.start(QStringLiteral(BROKEN_ROOT_CONSOLE_PATH), {"--verbose", "extra"});
-    QVERIFY2(console.waitForFinished(20000), "the console kept running without a window");
-    QCOMPARE(console.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(console.exitCode(), 255);
-    QVERIFY(console.readAllStandardError().contains("ModuleThatDoesNotExist"));
-}
-
-void ConsoleProcess::newer_version_hands_over_to_the_updater()
-{
-    const QJsonValue announced = Fixtures::simControl(QStringLiteral("/config")).toObject().value("toolVer");
-    Fixtures::simControl(QStringLiteral("/config"), {{"toolVer", "2.9"}});
-    // A scratch installation: the console, and the stand-in updater under the updater's name.
-    QTemporaryDir dir;
-    QVERIFY(QFile::copy(QStringLiteral(CONSOLE_PATH), dir.filePath("KXTConsole")));
-    QVERIFY(QFile::copy(QStringLiteral(STANDIN_RENEWER_PATH), dir.filePath("Renewer")));
-    QProcess console;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("KXT_STANDIN_RECORD"), dir.filePath("record.json"));
-    console.setProcessEnvironment(env);
-    console.setWorkingDirectory(dir.path());
-    console.start(dir.filePath("KXTConsole"), {"--foo", "bar"});
-    const bool ended = console.waitForFinished(20000);
-    Fixtures::simControl(QStringLiteral("/config"), {{"toolVer", announced}});
-    QVERIFY2(ended, "the console did not end for the update");
-    QCOMPARE(console.exitCode(), 0);
-    // The updater runs detached and may still be writing when the console is gone.
-    const auto arguments = [&dir] {
-        QFile record(dir.filePath("record.json"));
-        return record.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(record.readAll())["arguments"] : QJsonValue();
-    };
-    QTRY_COMPARE_WITH_TIMEOUT(arguments(), QJsonValue(QJsonArray{Fixtures::simBaseUrl()}), 10000);
-}
-
 // Runs an X tool on the test's display and hands back what it printed.
 static QString xTool(const QString &program, const QStringList &arguments)
 {
@@ -107,36 +57,83 @@ struct ConsoleWindow
     }
 };
 
-void ConsoleProcess::theme_survives_a_restart()
+// The console as a process against the simulator: a newer version at start-up hands
+// over to the updater beside it, a root document that cannot load ends it, and the
+// theme the operator picks is there again at the next start.
+class ConsoleProcess : public QObject
 {
-    QTemporaryDir home;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("HOME", home.path());
-    env.insert("XDG_CONFIG_HOME", home.filePath("config"));
-    ConsoleWindow window;
-    const auto start = [&](QProcess &console) {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { Fixtures::pointConsoleAtSimulator(); }
+
+    void broken_root_document_exits_with_minus_one()
+    {
+        QProcess console;
+        console.start(QStringLiteral(BROKEN_ROOT_CONSOLE_PATH), {"--verbose", "extra"});
+        QVERIFY2(console.waitForFinished(20000), "the console kept running without a window");
+        QCOMPARE(console.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(console.exitCode(), 255);
+        QVERIFY(console.readAllStandardError().contains("ModuleThatDoesNotExist"));
+    }
+
+    void newer_version_hands_over_to_the_updater()
+    {
+        const QJsonValue announced = Fixtures::simControl(QStringLiteral("/config")).toObject().value("toolVer");
+        Fixtures::simControl(QStringLiteral("/config"), {{"toolVer", "2.9"}});
+        // A scratch installation: the console, and the stand-in updater under the updater's name.
+        QTemporaryDir dir;
+        QVERIFY(QFile::copy(QStringLiteral(CONSOLE_PATH), dir.filePath("KXTConsole")));
+        QVERIFY(QFile::copy(QStringLiteral(STANDIN_RENEWER_PATH), dir.filePath("Renewer")));
+        QProcess console;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("KXT_STANDIN_RECORD"), dir.filePath("record.json"));
         console.setProcessEnvironment(env);
-        console.setWorkingDirectory(home.path());
-        console.start(CONSOLE_PATH, QStringList());
-        return window.find();
-    };
-    const int themeButton = 5, closeButton = 1;
+        console.setWorkingDirectory(dir.path());
+        console.start(dir.filePath("KXTConsole"), {"--foo", "bar"});
+        const bool ended = console.waitForFinished(20000);
+        Fixtures::simControl(QStringLiteral("/config"), {{"toolVer", announced}});
+        QVERIFY2(ended, "the console did not end for the update");
+        QCOMPARE(console.exitCode(), 0);
+        // The updater runs detached and may still be writing when the console is gone.
+        const auto arguments = [&dir] {
+            QFile record(dir.filePath("record.json"));
+            return record.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(record.readAll())["arguments"] : QJsonValue();
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(arguments(), QJsonValue(QJsonArray{Fixtures::simBaseUrl()}), 10000);
+    }
 
-    QProcess first;
-    QVERIFY2(start(first), "no console window");
-    QVERIFY2(window.becomes(false), "a fresh console starts light");
-    window.clickCaptionButton(themeButton);
-    QVERIFY2(window.becomes(true), "the theme button made it dark");
-    window.clickCaptionButton(closeButton);
-    QVERIFY2(first.waitForFinished(20000), "the console did not close");
-    QCOMPARE(first.exitCode(), 0);
+    void theme_survives_a_restart()
+    {
+        QTemporaryDir home;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("HOME", home.path());
+        env.insert("XDG_CONFIG_HOME", home.filePath("config"));
+        ConsoleWindow window;
+        const auto start = [&](QProcess &console) {
+            console.setProcessEnvironment(env);
+            console.setWorkingDirectory(home.path());
+            console.start(CONSOLE_PATH, QStringList());
+            return window.find();
+        };
+        const int themeButton = 5, closeButton = 1;
 
-    QProcess second;
-    QVERIFY2(start(second), "no console window");
-    QVERIFY2(window.becomes(true), "the console started again in the light theme");
-    second.kill();
-    second.waitForFinished();
-}
+        QProcess first;
+        QVERIFY2(start(first), "no console window");
+        QVERIFY2(window.becomes(false), "a fresh console starts light");
+        window.clickCaptionButton(themeButton);
+        QVERIFY2(window.becomes(true), "the theme button made it dark");
+        window.clickCaptionButton(closeButton);
+        QVERIFY2(first.waitForFinished(20000), "the console did not close");
+        QCOMPARE(first.exitCode(), 0);
+
+        QProcess second;
+        QVERIFY2(start(second), "no console window");
+        QVERIFY2(window.becomes(true), "the console started again in the light theme");
+        second.kill();
+        second.waitForFinished();
+    }
+};
 
 QTEST_GUILESS_MAIN(ConsoleProcess)
 

@@ -9,19 +9,6 @@
 
 #include "jsonhighlighter.h"
 
-// The format the highlighter gave the character at `position` of the document;
-// a default format where no rule touched it.
-static QTextCharFormat formatAt(const QTextDocument &document, int position)
-{
-    const QTextBlock block = document.findBlock(position);
-    QTextCharFormat result;
-    for (const QTextLayout::FormatRange &range : block.layout()->formats()) {
-        if (position - block.position() >= range.start && position - block.position() < range.start + range.length)
-            result = range.format;
-    }
-    return result;
-}
-
 class TestJsonHighlighter : public QObject
 {
     Q_OBJECT
@@ -36,42 +23,25 @@ private:
 void TestJsonHighlighter::colours_data()
 {
     QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("marker");
-    QTest::addColumn<QColor>("colour");
+    // One letter a character: s string, l literal, b bracket, c colon, '.' the
+    // text area's own colour.
+    QTest::addColumn<QString>("colours");
 
-    // `marker` is the part of the text whose first character is checked; an invalid
-    // colour means the text area's own colour.
-    const QColor string(Qt::darkGreen), literal(Qt::darkBlue), bracket(Qt::darkMagenta),
-        colon(Qt::darkRed), none;
-    QTest::newRow("key") << R"("ok": true)" << "\"ok" << string;
-    QTest::newRow("colon after key") << R"("ok": true)" << ":" << colon;
-    QTest::newRow("true") << R"("ok": true)" << "true" << literal;
-    QTest::newRow("false in array") << "[false, null]" << "false" << literal;
-    QTest::newRow("null in array") << "[false, null]" << "null" << literal;
-    QTest::newRow("word containing null") << "[nulls]" << "nulls" << none;
-    QTest::newRow("brace") << R"({"a": 1})" << "{" << bracket;
-    QTest::newRow("closing bracket") << "[1]" << "]" << bracket;
-    QTest::newRow("string value") << R"("k": "a:b")" << "a:b" << string;
-    QTest::newRow("colon inside string") << R"("k": "a:b")" << ":b" << colon;
-    QTest::newRow("brace inside string") << R"("k": "{x")" << "{x" << bracket;
-    QTest::newRow("literal inside string") << R"("k": "true")" << "true" << literal;
-    QTest::newRow("escaped quote ends the first piece") << R"("say \"hi\" now")" << "say" << string;
-    QTest::newRow("between the escaped quotes") << R"("say \"hi\" now")" << "hi" << none;
-    QTest::newRow("after the escaped quotes") << R"("say \"hi\" now")" << " now" << string;
-    QTest::newRow("number") << "[-3.5e2]" << "-3.5e2" << none;
-    QTest::newRow("comma") << "[1, 2]" << "," << none;
-    QTest::newRow("Chinese string") << R"("名称": "插件")" << "插件" << string;
+    QTest::newRow("key, colon and literal") << R"("ok": true)" << "ssssc.llll";
+    QTest::newRow("literals, and a word that only holds one") << "[false, nulls, null]" << "blllll.........llllb";
+    QTest::newRow("brackets, number and comma") << R"({"a": [-3.5e2, 1]})" << "bsssc.b.........bb";
+    QTest::newRow("what a string holds keeps its own colour") << R"("k": "a:b{true")" << "sssc.sscsblllls";
+    QTest::newRow("escaped quotes end a string") << R"("say \"hi\" now")" << "sssssss...ssssss";
+    QTest::newRow("Chinese string") << R"("名称": "插件")" << "ssssc.ssss";
     // Each line is coloured on its own: a string broken across lines is no string.
-    QTest::newRow("first line of a broken string") << "[\"abc\ndef\", 1]" << "abc" << none;
-    QTest::newRow("second line of a broken string") << "[\"abc\ndef\", 1]" << "def" << none;
-    QTest::newRow("bracket on the second line") << "[\"abc\ndef\", 1]" << "]" << bracket;
+    QTest::newRow("string broken across lines") << "[\"abc\ndef\", 1]" << "b....\n.......b";
 }
 
 void TestJsonHighlighter::colours()
 {
     QFETCH(QString, text);
-    QFETCH(QString, marker);
-    QFETCH(QColor, colour);
+    QFETCH(QString, colours);
+    QCOMPARE(colours.size(), text.size());
 
     // Attached as the editor attaches it: through the property, to a text area's document.
     QQmlComponent component(&engine);
@@ -84,11 +54,23 @@ void TestJsonHighlighter::colours()
     const QTextDocument &document = *area->property("textDocument").value<QQuickTextDocument *>()->textDocument();
     // Qt colours a freshly attached document from the event loop.
     QCoreApplication::processEvents();
-    const QTextCharFormat format = formatAt(document, text.indexOf(marker));
-    QCOMPARE(format.hasProperty(QTextFormat::ForegroundBrush) ? format.foreground().color() : QColor(), colour);
-    // Coloured text is bold; the rest keeps the text area's weight.
-    QCOMPARE(format.hasProperty(QTextFormat::FontWeight), colour.isValid());
-    QVERIFY(!colour.isValid() || format.fontWeight() == QFont::Bold);
+
+    const QHash<QChar, QColor> colourOf{{'s', Qt::darkGreen}, {'l', Qt::darkBlue}, {'b', Qt::darkMagenta},
+                                        {'c', Qt::darkRed}, {'.', QColor()}, {'\n', QColor()}};
+    for (int position = 0; position < text.size(); ++position) {
+        const QTextBlock block = document.findBlock(position);
+        QTextCharFormat format;
+        for (const QTextLayout::FormatRange &range : block.layout()->formats()) {
+            if (position - block.position() >= range.start && position - block.position() < range.start + range.length)
+                format = range.format;
+        }
+        const QColor colour = colourOf.value(colours.at(position));
+        QVERIFY2((format.hasProperty(QTextFormat::ForegroundBrush) ? format.foreground().color() : QColor()) == colour,
+                 qPrintable(QStringLiteral("character %1 of %2").arg(position).arg(text)));
+        // Coloured text is bold; the rest keeps the text area's weight.
+        QCOMPARE(format.hasProperty(QTextFormat::FontWeight), colour.isValid());
+        QVERIFY(!colour.isValid() || format.fontWeight() == QFont::Bold);
+    }
 }
 
 QTEST_MAIN(TestJsonHighlighter)
