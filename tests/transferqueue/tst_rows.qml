@@ -14,11 +14,8 @@ Item {
         property Component rowComponent: Qt.createComponent("qrc:/Component/DownloadItemDelegate.qml")
 
         function makeRow(values) {
-            const properties = { index: 0, fileName: "插件甲:core.jar", progress: 0, remainingTime: 0, status: 0, error: 0,
-                                 cancelled: false, speed: 0, remaining: -1, width: 500 };
-            for (const key in values)
-                properties[key] = values[key];
-            const row = createTemporaryObject(rowComponent, root, properties);
+            const row = createTemporaryObject(rowComponent, root, Object.assign({ index: 0, fileName: "插件甲:core.jar", progress: 0,
+                remainingTime: 0, status: 0, error: 0, cancelled: false, speed: 0, remaining: -1, width: 500 }, values));
             verify(row, rowComponent.errorString());
             return row;
         }

@@ -73,7 +73,7 @@ SimTestCase {
     }
 
     function test_retried_upload_ends_green_with_the_file_on_the_gateway() {
-        const gateway = sim.gatewayHosts[1];
+        const gateway = hosts[1];
         const folder = "/queue-retry/" + uniqueName("u") + "/";
         injectFault({ path: "/api/uploadfiles", host: gateway, status: 500, times: 1 });
         const seq = logSeq();

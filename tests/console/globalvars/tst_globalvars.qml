@@ -6,7 +6,6 @@ import "../common"
 SimTestCase {
     name: "GlobalVars"
 
-    property MessageRecorder messages: MessageRecorder {}
     property var account: null
     readonly property string probeIp: "10.9.8.7"
 
@@ -24,7 +23,7 @@ SimTestCase {
     // Each operation: the request it sends (`body`, `host` for a gateway) and the
     // message it shows when that request fails (`text`).
     function operations() {
-        var gw = fixture.sim.gateway_hosts[0]
+        var gw = hosts[0]
         var server = { ip: probeIp, port: "22", username: "root", password: "pw" }
         return [
             { tag: "getAllVersion", call: function() { GlobalVars.getAllVersion() }, path: "/quenta/getversion", body: {}, text: "获取版本失败!" },

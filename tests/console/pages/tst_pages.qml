@@ -13,7 +13,6 @@ SimTestCase {
     when: windowShown
 
     property var window: null
-    property MessageRecorder messages: MessageRecorder {}
     property var defaultLines: null
 
     function initTestCase() {
@@ -34,7 +33,6 @@ SimTestCase {
         HusTheme.isDark = false
         GlobalVars.serverLines = defaultLines
         GlobalVars.token = ""
-        GlobalVars.page_home = null
         GlobalVars.accServerList = null
     }
 

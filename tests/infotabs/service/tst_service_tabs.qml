@@ -16,8 +16,6 @@ Item {
         anchors.fill: parent
     }
 
-    MessageRecorder { id: messages }
-
     SimTestCase {
         name: "ServiceTabs"
         when: windowShown
@@ -26,7 +24,7 @@ Item {
         property int seq: 0
 
         function init() {
-            seq = resetAndSignIn(messages)
+            seq = resetAndSignIn()
             GlobalVars.serverAdvertisement = null
             OpenedUrls.clear()
         }
