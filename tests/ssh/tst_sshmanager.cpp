@@ -110,7 +110,7 @@ private:
     void connectTo(const QString &port = {}, const QString &password = {}, const QString &host = {})
     {
         const QJsonObject sshd = Fixtures::sshd();
-        manager->connectAndStartShell(host.isEmpty() ? sshd.value("host").toString() : host,
+        s->manager.connectAndStartShell(host.isEmpty() ? sshd.value("host").toString() : host,
                                       port.isEmpty() ? sshd.value("port").toVariant().toString() : port,
                                       sshd.value("user").toString(),
                                       password.isEmpty() ? sshd.value("password").toString() : password);
@@ -118,9 +118,9 @@ private:
 
     bool openShell()
     {
-        const int before = recorder->events.count(QStringLiteral("success"));
+        const int before = s->recorder.events.count(QStringLiteral("success"));
         connectTo();
-        return QTest::qWaitFor([&] { return recorder->events.count(QStringLiteral("success")) > before; }, 15000);
+        return QTest::qWaitFor([&] { return s->recorder.events.count(QStringLiteral("success")) > before; }, 15000);
     }
 
     // Runs command with echo and line-end translation off, and returns what it
@@ -128,33 +128,27 @@ private:
     // line never matches).
     QString outputOf(const QString &command)
     {
-        manager->sendInput(QStringLiteral("stty -echo -onlcr; echo begin_$((1+1)); %1; echo end_$((2+2))").arg(command));
-        if (!QTest::qWaitFor([&] { return recorder->output.contains(QStringLiteral("end_4")); }, 60000))
+        s->manager.sendInput(QStringLiteral("stty -echo -onlcr; echo begin_$((1+1)); %1; echo end_$((2+2))").arg(command));
+        if (!QTest::qWaitFor([&] { return s->recorder.output.contains(QStringLiteral("end_4")); }, 60000))
             return QStringLiteral("(no end marker)");
-        const QString &output = recorder->output;
+        const QString &output = s->recorder.output;
         const int begin = output.indexOf(QStringLiteral("begin_2\n")) + 8;
         return output.mid(begin, output.indexOf(QStringLiteral("end_4")) - begin);
     }
 
-    // Each test starts in an empty working directory: no host key recorded.
-    std::unique_ptr<WorkDir> workDir;
-    std::unique_ptr<SSHManager> manager;
-    std::unique_ptr<Recorder> recorder;
+    // Made afresh for each test and gone after it: an empty working directory (no
+    // host key recorded), a manager and its recorder.
+    struct Setup
+    {
+        WorkDir dir;
+        SSHManager manager;
+        Recorder recorder{manager};
+    };
+    std::unique_ptr<Setup> s;
 
 private slots:
-    void init()
-    {
-        workDir = std::make_unique<WorkDir>();
-        manager = std::make_unique<SSHManager>();
-        recorder = std::make_unique<Recorder>(*manager);
-    }
-
-    void cleanup()
-    {
-        recorder.reset();
-        manager.reset();
-        workDir.reset();
-    }
+    void init() { s = std::make_unique<Setup>(); }
+    void cleanup() { s.reset(); }
 
     void shell_output_arrives_as_sent_data()
     {
@@ -204,12 +198,12 @@ private slots:
         QFETCH(QByteArray, bytes);
         QVERIFY(openShell());
         // Raw mode hands every byte over as it was sent: no echo, no signals, no line editing.
-        manager->sendInput(QStringLiteral("stty raw -echo; echo ready_$((2+3)); head -c %1 | md5sum; stty sane")
+        s->manager.sendInput(QStringLiteral("stty raw -echo; echo ready_$((2+3)); head -c %1 | md5sum; stty sane")
                                .arg(bytes.size()));
-        QVERIFY(!recorder->waitForOutput("ready_5").isEmpty());
-        const int from = recorder->output.size();
-        manager->sendInput(input);
-        QCOMPARE(recorder->waitForOutput("([0-9a-f]{32})  -", 60000, from).toLatin1(), QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex());
+        QVERIFY(!s->recorder.waitForOutput("ready_5").isEmpty());
+        const int from = s->recorder.output.size();
+        s->manager.sendInput(input);
+        QCOMPARE(s->recorder.waitForOutput("([0-9a-f]{32})  -", 60000, from).toLatin1(), QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex());
     }
 
     void refused_attempt_releases_everything_data()
@@ -236,17 +230,17 @@ private slots:
         QFETCH(bool, atOnce);
         connectTo(port, password);
         if (!atOnce)
-            QTRY_VERIFY_WITH_TIMEOUT(recorder->events.size() >= 2, 15000);
-        QCOMPARE(recorder->events, (QStringList{connecting, failure}));
+            QTRY_VERIFY_WITH_TIMEOUT(s->recorder.events.size() >= 2, 15000);
+        QCOMPARE(s->recorder.events, (QStringList{connecting, failure}));
 
         // Nothing is held any more: input is refused instead of queued, and the
         // next attempt starts clean.
-        manager->sendInput(QStringLiteral("echo queued_$((5*5))"));
-        QVERIFY(recorder->output.endsWith(notConnectedLine));
+        s->manager.sendInput(QStringLiteral("echo queued_$((5*5))"));
+        QVERIFY(s->recorder.output.endsWith(notConnectedLine));
         QVERIFY(openShell());
         QCOMPARE(outputOf(QStringLiteral("echo fresh_$((4*4))")), QStringLiteral("fresh_16\n"));
-        QVERIFY(!recorder->output.contains(QStringLiteral("queued_25")));
-        QCOMPARE(recorder->events.filter(QStringLiteral("failed:")).size(), 1);
+        QVERIFY(!s->recorder.output.contains(QStringLiteral("queued_25")));
+        QCOMPARE(s->recorder.events.filter(QStringLiteral("failed:")).size(), 1);
     }
 
     void session_end_data()
@@ -274,27 +268,27 @@ private slots:
             shell = QStringLiteral("/proc/") + outputOf(QStringLiteral("echo $$")).trimmed();
             QVERIFY(QFileInfo::exists(shell));
         }
-        recorder->events.clear();
+        s->recorder.events.clear();
         if (how == QLatin1String("reconnect"))
             connectTo();
         if (replaced) {
             QVERIFY(openShell());
         } else if (how == QLatin1String("exit")) {
-            manager->sendInput(QStringLiteral("exit"));
-            QTRY_VERIFY_WITH_TIMEOUT(recorder->events.size() >= 1, 15000);
+            s->manager.sendInput(QStringLiteral("exit"));
+            QTRY_VERIFY_WITH_TIMEOUT(s->recorder.events.size() >= 1, 15000);
         } else {
-            manager->disconnectFromServer();
+            s->manager.disconnectFromServer();
         }
         if (!shell.isEmpty())
             QVERIFY(QTest::qWaitFor([&] { return !QFileInfo::exists(shell); }, 10000));
         // Whatever the ended session still had to say has arrived by now.
-        QCOMPARE(recorder->events, events);
-        recorder->output.clear();
-        manager->sendInput(QStringLiteral("echo alive_$((9*9))"));
+        QCOMPARE(s->recorder.events, events);
+        s->recorder.output.clear();
+        s->manager.sendInput(QStringLiteral("echo alive_$((9*9))"));
         if (replaced)
-            QVERIFY(!recorder->waitForOutput("alive_81").isEmpty());
+            QVERIFY(!s->recorder.waitForOutput("alive_81").isEmpty());
         else
-            QCOMPARE(recorder->output, notConnectedLine);
+            QCOMPARE(s->recorder.output, notConnectedLine);
     }
 
     void unanswered_connect_times_out_and_late_accept_changes_nothing()
@@ -317,15 +311,15 @@ private slots:
         QCOMPARE(::poll(&queued, 1, 5000), 1);
 
         connectTo(QString::number(ntohs(address.sin_port)), {}, QStringLiteral("127.0.0.1"));
-        QTRY_VERIFY_WITH_TIMEOUT(recorder->events.size() >= 2, 8000);
-        QCOMPARE(recorder->events.last(), QStringLiteral("failed:连接超时！请检查网络或稍后重试。"));
+        QTRY_VERIFY_WITH_TIMEOUT(s->recorder.events.size() >= 2, 8000);
+        QCOMPARE(s->recorder.events.last(), QStringLiteral("failed:连接超时！请检查网络或稍后重试。"));
 
         // The listener finally goes, and the abandoned attempt with it, unheard.
         ::close(listener);
         for (int filler : fillers)
             ::close(filler);
         QVERIFY(openShell());
-        QCOMPARE(recorder->events.filter(QStringLiteral("failed:")).size(), 1);
+        QCOMPARE(s->recorder.events.filter(QStringLiteral("failed:")).size(), 1);
     }
 
     void host_key_recorded_then_checked_data()
@@ -347,7 +341,7 @@ private slots:
 
         // First use: the key the server showed is recorded as OpenSSH would.
         connectTo(port, {}, host);
-        QTRY_VERIFY_WITH_TIMEOUT(recorder->events.size() >= 2, 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(s->recorder.events.size() >= 2, 15000);
         QFile knownHosts(QStringLiteral("known_hosts"));
         QVERIFY(knownHosts.open(QIODevice::ReadOnly));
         QCOMPARE(QString::fromUtf8(knownHosts.readAll().trimmed()), entry + QLatin1Char(' ') + probe->key);
@@ -356,22 +350,22 @@ private slots:
         // The server comes back with another key at the same address and port.
         probe = std::make_unique<Probe>();
         QVERIFY(probe->start(kind, port));
-        recorder->events.clear();
+        s->recorder.events.clear();
         connectTo(port, {}, host);
-        QTRY_VERIFY_WITH_TIMEOUT(recorder->events.size() >= 2, 15000);
-        QCOMPARE(recorder->events.last(), QStringLiteral("failed:服务器主机密钥已改变，可能存在中间人攻击！ %1 %2")
+        QTRY_VERIFY_WITH_TIMEOUT(s->recorder.events.size() >= 2, 15000);
+        QCOMPARE(s->recorder.events.last(), QStringLiteral("failed:服务器主机密钥已改变，可能存在中间人攻击！ %1 %2")
                                               .arg(probe->fingerprint, QDir::current().absoluteFilePath("known_hosts")));
-        QCOMPARE(manager->changedHostKey(), probe->fingerprint);
+        QCOMPARE(s->manager.changedHostKey(), probe->fingerprint);
 
         // Trusting it, for this address only, lets the next attempt through to the login.
-        QVERIFY(!manager->trustNewHostKey(host, QString::number(port.toInt() + 1)));
-        QVERIFY(manager->trustNewHostKey(host, port));
-        QVERIFY(manager->changedHostKey().isEmpty());
-        recorder->events.clear();
+        QVERIFY(!s->manager.trustNewHostKey(host, QString::number(port.toInt() + 1)));
+        QVERIFY(s->manager.trustNewHostKey(host, port));
+        QVERIFY(s->manager.changedHostKey().isEmpty());
+        s->recorder.events.clear();
         const QString password = QStringLiteral("Kxt密码ü-€");
         connectTo(port, password, host);
-        QTRY_VERIFY_WITH_TIMEOUT(recorder->events.size() >= 2, 15000);
-        QCOMPARE(recorder->events.last(), QStringLiteral("failed:账号或密码错误！请检查！"));
+        QTRY_VERIFY_WITH_TIMEOUT(s->recorder.events.size() >= 2, 15000);
+        QCOMPARE(s->recorder.events.last(), QStringLiteral("failed:账号或密码错误！请检查！"));
         // One password only, as UTF-8: the refused attempt ended before sending one.
         QCOMPARE(probe->line(), "password " + password.toUtf8().toHex());
         QVERIFY(knownHosts.open(QIODevice::ReadOnly));
@@ -381,24 +375,24 @@ private slots:
     void dead_link_is_reported_and_live_one_kept()
     {
         const int interval = 2;
-        manager->setKeepAliveInterval(interval);
+        s->manager.setKeepAliveInterval(interval);
         QVERIFY(openShell());
 
         // A link that answers its keep-alives stays up past three silent intervals.
         const int serving = outputOf(QStringLiteral("sleep %1; echo $PPID").arg(4 * interval)).trimmed().toInt();
         QVERIFY(serving > 1);
-        QCOMPARE(recorder->events.last(), QStringLiteral("success"));
+        QCOMPARE(s->recorder.events.last(), QStringLiteral("success"));
 
         // The server process serving the session stops answering.
         ::kill(serving, SIGSTOP);
-        const bool ended = QTest::qWaitFor([&] { return recorder->events.last() != QLatin1String("success"); },
+        const bool ended = QTest::qWaitFor([&] { return s->recorder.events.last() != QLatin1String("success"); },
                                            4 * interval * 1000 + 1000);
         ::kill(serving, SIGKILL);
         QVERIFY(ended);
-        QCOMPARE(recorder->events.mid(3), (QStringList{"disconnected", "status:与服务器的连接已断开"}));
-        recorder->output.clear();
-        manager->sendInput(QStringLiteral("ls"));
-        QCOMPARE(recorder->output, notConnectedLine);
+        QCOMPARE(s->recorder.events.mid(3), (QStringList{"disconnected", "status:与服务器的连接已断开"}));
+        s->recorder.output.clear();
+        s->manager.sendInput(QStringLiteral("ls"));
+        QCOMPARE(s->recorder.output, notConnectedLine);
     }
 };
 

@@ -1,6 +1,7 @@
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -25,14 +26,9 @@ const QByteArray settings = "[login]\nuser=demo\n";
 QStringList windowLog(const QByteArray &output)
 {
     QStringList lines;
-    const QString marker = QStringLiteral("Renewer ");
-    for (const QString &line : QString::fromUtf8(output).split(QLatin1Char('\n'))) {
-        const int at = line.indexOf(marker);
-        if (at >= 0)
-            lines << line.mid(at + marker.size()).trimmed();
-        else if (line.contains(QLatin1String("HTTP Status Code")))
-            lines << line.trimmed();
-    }
+    const QRegularExpression line(QStringLiteral("(?:Renewer |(?=HTTP Status Code))([^\n]*)"));
+    for (auto it = line.globalMatch(QString::fromUtf8(output)); it.hasNext();)
+        lines << it.next().captured(1).trimmed();
     return lines;
 }
 
@@ -98,37 +94,28 @@ private slots:
         QByteArray output;
         connect(&renewer, &QProcess::readyRead, this, [&] { output += renewer.readAll(); });
         renewer.start(QStringLiteral(RENEWER_PATH), arguments);
-        const QStringList finalStates{success, downloadFailed, keptOld};
         QVERIFY(QTest::qWaitFor([&] {
             const QStringList log = windowLog(output);
-            return renewer.state() == QProcess::NotRunning
-                || std::any_of(finalStates.begin(), finalStates.end(), [&](const QString &s) { return log.contains(s); });
+            return renewer.state() == QProcess::NotRunning || log.contains(success) || log.contains(downloadFailed)
+                || log.contains(keptOld);
         }, 30000));
         // Notices that would follow the final label (there should be none) get a moment to show.
         QTest::qWait(200);
         QCOMPARE(renewer.state(), QProcess::Running);
         renewer.kill();
         renewer.waitForFinished(5000);
-        QStringList log = windowLog(output + renewer.readAll());
+        const QString log = windowLog(output + renewer.readAll()).join('\n');
 
         const QString url = (builtIn ? "https://" + defaultHost : arguments.first()) + "/quenta/download/all";
-        QCOMPARE(log.mid(0, 2), (QStringList{"状态: 下载中", "下载: " + url}));
-        log = log.mid(2);
-        QCOMPARE(log.size(), expected.size());
-        for (int i = 0; i < expected.size(); ++i) {
-            const QString &want = expected.at(i);
-            QVERIFY2(want.endsWith('*') ? log.at(i).startsWith(want.chopped(1)) : log.at(i) == want, qPrintable(log.at(i)));
-        }
+        QString pattern = QRegularExpression::escape((QStringList{"状态: 下载中", "下载: " + url} + expected).join('\n'));
+        QVERIFY2(QRegularExpression('^' + pattern.replace("\\*", ".*") + '$').match(log).hasMatch(), qPrintable(log));
         // What reached the platform: one POST with the JSON body {"key": "tool"}.
-        QJsonArray requests;
+        QStringList requests;
         for (const QJsonValue &record : Fixtures::simRequestLog())
             if (record["seq"].toInt() > seen && record["path"] == "/quenta/download/all")
-                requests << record;
-        QCOMPARE(requests.size(), builtIn ? 0 : 1);
-        if (!builtIn) {
-            QCOMPARE(requests.first().toObject().value("method").toString(), QStringLiteral("POST"));
-            QCOMPARE(requests.first().toObject().value("body").toObject(), (QJsonObject{{"key", "tool"}}));
-        }
+                requests << record["method"].toString() + ' '
+                        + QJsonDocument(record["body"].toObject()).toJson(QJsonDocument::Compact);
+        QCOMPARE(requests, builtIn ? QStringList() : QStringList{R"(POST {"key":"tool"})"});
         // The package's files over the installation, or the installation exactly as it was.
         QCOMPARE(readFile(dir.filePath("setting.ini")), settings);
         if (expected.last() == success) {
