@@ -1,13 +1,12 @@
 #include "fixtures.h"
 
-#include <QEventLoop>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QSslConfiguration>
-#include <QTimer>
+#include <QSignalSpy>
 
 namespace {
 
@@ -26,13 +25,8 @@ QByteArray request(const QString &path, const QByteArray &body, bool post)
     req.setSslConfiguration(ssl);
     req.setHeader(QNetworkRequest::ContentTypeHeader, "application/json");
     QNetworkReply *reply = post ? manager.post(req, body) : manager.get(req);
-    QEventLoop loop;
-    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
-    loop.exec();
-    const QByteArray answer = reply->readAll();
-    reply->deleteLater();
-    return answer;
+    QSignalSpy(reply, &QNetworkReply::finished).wait(10000);
+    return reply->readAll(); // the manager takes the reply with it
 }
 
 } // namespace

@@ -8,27 +8,25 @@
 class OpenedUrls : public QObject
 {
     Q_OBJECT
-    Q_PROPERTY(QStringList urls READ urls NOTIFY urlsChanged)
+    Q_PROPERTY(QStringList urls MEMBER urls NOTIFY urlsChanged)
 public:
-    QStringList urls() const { return m_urls; }
     Q_INVOKABLE void clear()
     {
-        m_urls.clear();
+        urls.clear();
         emit urlsChanged();
     }
+
+    QStringList urls;
 
 public slots:
     void open(const QUrl &url)
     {
-        m_urls.append(url.toString());
+        urls.append(url.toString());
         emit urlsChanged();
     }
 
 signals:
     void urlsChanged();
-
-private:
-    QStringList m_urls;
 };
 
 static OpenedUrls *urlSpy = nullptr;

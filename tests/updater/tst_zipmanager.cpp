@@ -84,10 +84,7 @@ QList<ZipEntry> files(const QStringList &names, const QString &kind = {})
 // The immutable flag stops even root from moving a file.
 bool chattr(const char *flag, const QString &path)
 {
-    QProcess chattr;
-    chattr.setStandardErrorFile(QProcess::nullDevice());
-    chattr.start(QStringLiteral("chattr"), {QString::fromLatin1(flag), path});
-    return chattr.waitForFinished() && chattr.exitCode() == 0;
+    return QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-f"), QString::fromLatin1(flag), path}) == 0;
 }
 
 // Every path below root, with the content of the files.
