@@ -61,7 +61,6 @@ TestCase {
         GlobalVars.main_Window = { x: 120, y: 80, width: 300 };
         win.addQuest("p:a.jar", []);
         GlobalVars.main_Window = null;
-        verify(win.visible);
         compare(win.x, 420);
         compare(win.y, 80);
         win.requestActivate();
