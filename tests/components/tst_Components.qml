@@ -28,8 +28,12 @@ Item {
     }
 
     TestCase {
-        name: "Card"
+        name: "Components"
         when: windowShown
+
+        function cleanup() {
+            HusTheme.isDark = false;
+        }
 
         // Hover lifts a card above its neighbours and scales it, pressing scales it further;
         // the callbacks run after the event that caused them, so a click may take its card away.
@@ -60,11 +64,6 @@ Item {
             compare(calls.slice(2), ["enter", "click"]);
             mouseMove(root, 5, 5);
         }
-    }
-
-    TestCase {
-        name: "BusyIndicator"
-        when: windowShown
 
         function arcPixels(spinner, colour) {
             const image = grabImage(spinner);
@@ -85,15 +84,6 @@ Item {
             spinner.color = "#FF5722";
             tryVerify(function () { return arcPixels(spinner, "#FF5722") > 10; }, 2000);
             compare(arcPixels(spinner, "#2196F3"), 0);
-        }
-    }
-
-    TestCase {
-        name: "CustomProgressBar"
-        when: windowShown
-
-        function cleanup() {
-            HusTheme.isDark = false;
         }
 
         function test_fill_data() {

@@ -38,11 +38,8 @@ SimTestCase {
         GlobalVars.token = account.token
         GlobalVars.sshConnectServer = registered
         done(sim.platform("/quenta/setproopen", { ip: registered, projectName: "PetSystem", open: 0 }, account.token))
-        GlobalVars.serverPluginexMap = null
-        GlobalVars.myServerExPluginMap = null
-        GlobalVars.getShopAllProjectex()
-        GlobalVars.getServerExPlugins(registered)
-        tryVerify(() => GlobalVars.serverPluginexMap && GlobalVars.myServerExPluginMap, 10000, "no catalogue or bought list")
+        fetched("serverPluginexMap", () => GlobalVars.getShopAllProjectex())
+        fetched("myServerExPluginMap", () => GlobalVars.getServerExPlugins(registered))
         messages.clear()
     }
 

@@ -14,13 +14,9 @@ SimTestCase {
     function startSession() {
         resetAndSignIn()
         GlobalVars.main_Window = mainWindow
-        GlobalVars.serverPluginList = null
-        GlobalVars.serverPluginexMap = null
-        GlobalVars.accServerList = null
-        GlobalVars.getShopAllProject()
-        GlobalVars.getShopAllProjectex()
-        GlobalVars.getAccServerList()
-        tryVerify(() => GlobalVars.serverPluginList && GlobalVars.serverPluginexMap && GlobalVars.accServerList, 10000)
+        fetched("serverPluginList", () => GlobalVars.getShopAllProject())
+        fetched("serverPluginexMap", () => GlobalVars.getShopAllProjectex())
+        fetched("accServerList", () => GlobalVars.getAccServerList())
         logSeq()
         if (!queue)
             queue = Qt.createComponent("qrc:/Page/Window_DownloadQuest.qml").createObject(null)

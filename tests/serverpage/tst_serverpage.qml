@@ -182,8 +182,7 @@ SimTestCase {
         GlobalVars.myServerExPluginMap = null
         GlobalVars.serverPluginMap = null
         if (catalogue !== null) {
-            GlobalVars.getShopAllProject()
-            tryVerify(() => GlobalVars.serverPluginMap !== null, 10000)
+            fetched("serverPluginMap", () => GlobalVars.getShopAllProject())
             for (var name in catalogue || {})
                 GlobalVars.serverPluginMap[name].ProjectVersion = catalogue[name]
         }

@@ -57,6 +57,14 @@ TestCase {
         return account
     }
 
+    // GlobalVars[property] as `fetch` fills it in again.
+    function fetched(property, fetch) {
+        GlobalVars[property] = null
+        fetch()
+        tryVerify(() => GlobalVars[property], 10000, "no " + property)
+        return GlobalVars[property]
+    }
+
     function injectFault(fault) {
         var answer = done(sim.control("/fault", fault))
         compare(answer.status, 200, answer.text)

@@ -23,9 +23,7 @@ MarketSession {
     function init() {
         startSession()
         GlobalVars.sshConnectServer = host
-        GlobalVars.myServerPluginList = null
-        GlobalVars.getServerPlugins(host)
-        tryVerify(() => GlobalVars.myServerPluginList !== null, 10000)
+        fetched("myServerPluginList", () => GlobalVars.getServerPlugins(host))
         logSeq()
     }
 
