@@ -1,6 +1,5 @@
 import QtQuick 2.15
 import QtTest 1.2
-import HuskarUI.Basic 1.0
 import "qrc:/MyGlobals" 1.0
 import ".."
 
@@ -21,10 +20,6 @@ Item {
 
         function init() {
             startSession()
-        }
-
-        function cleanup() {
-            loader.source = ""
         }
 
         function openTab(file) {
