@@ -150,60 +150,54 @@ private slots:
     void init() { s = std::make_unique<Setup>(); }
     void cleanup() { s.reset(); }
 
-    void shell_output_arrives_as_sent_data()
+    // Both ways through the shell: what a command prints arrives as printed, and
+    // what is typed arrives byte for byte.
+    void shell_round_trip_data()
     {
-        QTest::addColumn<QString>("command");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("stderr merged in order") << QStringLiteral("echo out_$((6*7)); echo err_$((6*8)) >&2")
-                                                << QStringLiteral("out_42\nerr_48\n");
+        QTest::addColumn<QString>("command"); // empty: `typed` goes to the shell in raw mode
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QByteArray>("arrives");
+        QTest::newRow("stderr merged in order") << QStringLiteral("echo out_$((6*7)); echo err_$((6*8)) >&2") << QString()
+                                                << QByteArray("out_42\nerr_48\n");
         // 3-byte characters in 4096-byte reads: nearly every read ends inside one.
         const QString line = QStringLiteral("插件解压成功服务器控制台").repeated(40);
         QTest::newRow("characters split between reads") << QStringLiteral("for i in $(seq 60); do echo %1; done").arg(line)
-                                                        << (line + QLatin1Char('\n')).repeated(60);
+                                                        << QString() << (line + QLatin1Char('\n')).repeated(60).toUtf8();
         QTest::newRow("text of a chunk ends at NUL")
-            << QStringLiteral("sleep 0.5; printf 'before_%s\\0after_%s' 1 2; sleep 1") << QStringLiteral("before_1");
+            << QStringLiteral("sleep 0.5; printf 'before_%s\\0after_%s' 1 2; sleep 1") << QString() << QByteArray("before_1");
         // Far more than one turn of the event loop drains: the rest follows in order.
-        QString numbers;
+        QByteArray numbers;
         for (int i = 1; i <= 2000000; ++i)
-            numbers += QString::number(i) + QLatin1Char('\n');
-        QTest::newRow("megabytes of output") << QStringLiteral("seq 2000000") << numbers;
-    }
-
-    void shell_output_arrives_as_sent()
-    {
-        QFETCH(QString, command);
-        QFETCH(QString, expected);
-        QVERIFY(openShell());
-        const QString output = outputOf(command);
-        QVERIFY2(output == expected, qPrintable(output.left(200)));
-    }
-
-    void input_arrives_byte_for_byte_data()
-    {
-        QTest::addColumn<QString>("input");
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("interrupt code") << QStringLiteral("\x03") << QByteArray("\x03\n");
-        QTest::newRow("empty line") << QString() << QByteArray("\n");
-        QTest::newRow("chinese") << QStringLiteral("中") << QByteArray("\xe4\xb8\xad\n");
+            numbers += QByteArray::number(i) + '\n';
+        QTest::newRow("megabytes of output") << QStringLiteral("seq 2000000") << QString() << numbers;
+        QTest::newRow("typed interrupt code") << QString() << QStringLiteral("\x03") << QByteArray("\x03\n");
+        QTest::newRow("typed empty line") << QString() << QString() << QByteArray("\n");
+        QTest::newRow("typed chinese") << QString() << QStringLiteral("中") << QByteArray("\xe4\xb8\xad\n");
         // Far past what a terminal's line editor keeps, and past the channel's window.
         QByteArray payload;
         for (int i = 0; payload.size() < 1024 * 1024; ++i)
             payload += QByteArray::number(i) + ' ';
-        QTest::newRow("one megabyte line") << QString::fromLatin1(payload) << payload + '\n';
+        QTest::newRow("typed megabyte line") << QString() << QString::fromLatin1(payload) << payload + '\n';
     }
 
-    void input_arrives_byte_for_byte()
+    void shell_round_trip()
     {
-        QFETCH(QString, input);
-        QFETCH(QByteArray, bytes);
+        QFETCH(QString, command);
+        QFETCH(QString, typed);
+        QFETCH(QByteArray, arrives);
         QVERIFY(openShell());
+        if (!command.isEmpty()) {
+            const QByteArray output = outputOf(command).toUtf8();
+            QVERIFY2(output == arrives, output.left(200).constData());
+            return;
+        }
         // Raw mode hands every byte over as it was sent: no echo, no signals, no line editing.
         s->manager.sendInput(QStringLiteral("stty raw -echo; echo ready_$((2+3)); head -c %1 | md5sum; stty sane")
-                               .arg(bytes.size()));
+                               .arg(arrives.size()));
         QVERIFY(!s->recorder.waitForOutput("ready_5").isEmpty());
         const int from = s->recorder.output.size();
-        s->manager.sendInput(input);
-        QCOMPARE(s->recorder.waitForOutput("([0-9a-f]{32})  -", 60000, from).toLatin1(), QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex());
+        s->manager.sendInput(typed);
+        QCOMPARE(s->recorder.waitForOutput("([0-9a-f]{32})  -", 60000, from).toLatin1(), QCryptographicHash::hash(arrives, QCryptographicHash::Md5).toHex());
     }
 
     void refused_attempt_releases_everything_data()
