@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "files.h"
 #include "fixtures.h"
 
 // Runs an X tool on the test's display and hands back what it printed.
@@ -85,22 +86,17 @@ private slots:
         QTemporaryDir dir;
         QVERIFY(QFile::copy(QStringLiteral(CONSOLE_PATH), dir.filePath("KXTConsole")));
         QVERIFY(QFile::copy(QStringLiteral(STANDIN_RENEWER_PATH), dir.filePath("Renewer")));
+        qputenv("KXT_STANDIN_RECORD", dir.filePath("record.json").toLocal8Bit());
         QProcess console;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("KXT_STANDIN_RECORD"), dir.filePath("record.json"));
-        console.setProcessEnvironment(env);
         console.setWorkingDirectory(dir.path());
         console.start(dir.filePath("KXTConsole"), {"--foo", "bar"});
         const bool ended = console.waitForFinished(20000);
         Fixtures::simControl(QStringLiteral("/config"), {{"toolVer", announced}});
         QVERIFY2(ended, "the console did not end for the update");
         QCOMPARE(console.exitCode(), 0);
-        // The updater runs detached and may still be writing when the console is gone.
-        const auto arguments = [&dir] {
-            QFile record(dir.filePath("record.json"));
-            return record.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(record.readAll())["arguments"] : QJsonValue();
-        };
-        QTRY_COMPARE_WITH_TIMEOUT(arguments(), QJsonValue(QJsonArray{Fixtures::simBaseUrl()}), 10000);
+        // The updater runs detached and may not have written its record yet when the console is gone.
+        QTRY_COMPARE_WITH_TIMEOUT(QJsonDocument::fromJson(readFile(dir.filePath("record.json")))["arguments"],
+                                  QJsonValue(QJsonArray{Fixtures::simBaseUrl()}), 10000);
     }
 
     void theme_survives_a_restart()

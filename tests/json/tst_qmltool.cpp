@@ -105,10 +105,8 @@ private slots:
         // A program of that name in the working directory must not be picked up.
         QVERIFY(QFile::copy(QStringLiteral(STANDIN_PATH), workDir.filePath(QStringLiteral("tst_qmltool_cwd_only"))));
         const QString record = workDir.filePath(QStringLiteral("record.json"));
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("KXT_STANDIN_RECORD"), record);
+        qputenv("KXT_STANDIN_RECORD", record.toLocal8Bit());
         QProcess helper;
-        helper.setProcessEnvironment(env);
         helper.setWorkingDirectory(workDir.path());
         helper.start(QStringLiteral(HELPER_PATH), {commandLine});
         QVERIFY(helper.waitForFinished(20000));
