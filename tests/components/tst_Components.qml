@@ -79,10 +79,10 @@ Item {
         function test_turns_and_repaints_in_a_new_colour() {
             const spinner = createTemporaryObject(spinnerComponent, root, { x: 600, y: 250 });
             const startAngle = spinner.children[0].rotation;
-            tryVerify(function () { return arcPixels(spinner, "#2196F3") > 10; }, 2000);
+            tryVerify(function () { return arcPixels(spinner, "#2196F3") > 10; }, 5000);
             tryVerify(() => spinner.children[0].rotation !== startAngle, 2000, "it turns");
             spinner.color = "#FF5722";
-            tryVerify(function () { return arcPixels(spinner, "#FF5722") > 10; }, 2000);
+            tryVerify(function () { return arcPixels(spinner, "#FF5722") > 10; }, 5000);
             compare(arcPixels(spinner, "#2196F3"), 0);
         }
 

@@ -116,7 +116,7 @@ TestCase {
         FileTransfer.uploadProgressChanged(0.456, "quest");
         compare(task("A").progress, 45.6);
         compare(task("D").progress, 0);
-        tryCompare(findChild(row("A"), "percent"), "text", "45.6%", 1000);
+        tryCompare(findChild(row("A"), "percent"), "text", "45.6%", 5000);
         FileTransfer.downloadCompleted(true, "quest");
         waitForLog(3);
         compare(log, ["A download", "A report", "D download"]);
@@ -166,13 +166,13 @@ TestCase {
         wait(100);
         compare(spy.count, 0, "nothing changed, nothing is refreshed");
         FileTransfer.downloadProgressChanged(0.25, "quest");
-        tryVerify(() => spy.count > 0, 1000);
+        tryVerify(() => spy.count > 0, 5000);
         wait(30);
         verify(row("running") === runningRow, "the running task's row was rebuilt");
         verify(row("old 29") === neighbour, "a finished task's row was rebuilt");
 
         FileTransfer.downloadCompleted(true, "quest");
-        tryVerify(() => view().count === 31 && names()[30] === "running", 1000);
+        tryVerify(() => view().count === 31 && names()[30] === "running", 5000);
         // The view lays out model moves at its next polish.
         tryVerify(() => row("old 29") === neighbour, 1000, "a row was rebuilt when another moved");
         spy.clear();

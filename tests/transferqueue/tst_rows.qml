@@ -69,7 +69,7 @@ Item {
             const widths = [];
             fill.widthChanged.connect(() => widths.push(fill.width));
             row.progress = 80;
-            tryCompare(fill, "width", 400, 2000);
+            tryCompare(fill, "width", 400, 5000);
             verify(widths.some(w => w > 0 && w < 400), "widths on the way " + JSON.stringify(widths));
         }
 
@@ -100,9 +100,9 @@ Item {
             verify(findChild(row, "state").x + findChild(row, "state").width <= row.width);
             row.fileName = "经济系统:Proj.ifo";
             row.width = 40;
-            tryVerify(() => name.truncated, 1000);
+            tryVerify(() => name.truncated, 5000);
             row.width = 600;
-            tryVerify(() => !name.truncated, 1000);
+            tryVerify(() => !name.truncated, 5000);
         }
     }
 }

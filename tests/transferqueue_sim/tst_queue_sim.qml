@@ -68,8 +68,8 @@ SimTestCase {
         tryCompare(task("next"), "status", 3, 3000);
         compare(log, ["package", "next"]);
         compare(task("next").error, 0);
-        tryCompare(findChild(row("package"), "time"), "text", "已取消", 1000);
-        tryVerify(() => !speed().visible && speed().text === "", 1000);
+        tryCompare(findChild(row("package"), "time"), "text", "已取消", 5000);
+        tryVerify(() => !speed().visible && speed().text === "", 5000);
     }
 
     function test_retried_upload_ends_green_with_the_file_on_the_gateway() {
@@ -89,6 +89,6 @@ SimTestCase {
         tryVerify(() => task("upload").status === 3 && task("upload").error === 0, 10000);
         compare(log, ["upload", "upload", "upload"]);
         compare(requestsSince(seq, "/api/uploadfiles").map(r => r.status), [500, 200]);
-        tryVerify(() => findChild(row("upload"), "time").text === "已完成", 1000);
+        tryVerify(() => findChild(row("upload"), "time").text === "已完成", 5000);
     }
 }
